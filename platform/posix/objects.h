@@ -1,0 +1,48 @@
+// Kernel-object handles on Linux: every HANDLE the operations give out names an Object
+// in one process-wide table. Handles are never reused, so a closed or made-up handle
+// is reported as ERROR_INVALID_HANDLE instead of reaching freed memory.
+#pragma once
+
+#include <memory>
+
+#include "platform/winTypes.h"
+
+namespace posix {
+
+class Object {
+public:
+    virtual ~Object() = default;
+    // A descriptor that polls readable while the object is signalled, or -1.
+    virtual int signalFd() const { return -1; }
+    // Called once when the handle is closed; the object may live on while in use.
+    virtual void close() {}
+};
+
+HANDLE addObject(std::shared_ptr<Object> object);
+std::shared_ptr<Object> findObject(HANDLE handle);
+std::shared_ptr<Object> removeObject(HANDLE handle);
+
+// The object behind handle if it is a T; otherwise null, with ERROR_INVALID_HANDLE set.
+template <class T>
+std::shared_ptr<T> find(HANDLE handle);
+
+DWORD lastError();
+void setLastError(DWORD error);
+
+// Sets the error and returns FALSE, for the failure paths of the operations.
+inline BOOL fail(DWORD error) {
+    setLastError(error);
+    return FALSE;
+}
+
+// Maps an errno value to the nearest Windows error code.
+DWORD errorFromErrno(int error);
+
+}  // namespace posix
+
+template <class T>
+std::shared_ptr<T> posix::find(HANDLE handle) {
+    auto object = std::dynamic_pointer_cast<T>(findObject(handle));
+    if (!object) setLastError(ERROR_INVALID_HANDLE);
+    return object;
+}

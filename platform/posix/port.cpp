@@ -1,0 +1,503 @@
+#include "platform/posix/port.h"
+
+#include <fcntl.h>
+#include <linux/serial.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "platform/posix/lineSettings.h"
+
+namespace posix {
+namespace {
+
+constexpr DWORD MAXDWORD = 0xFFFFFFFF;
+constexpr DWORD purgeFlags = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR;
+
+}  // namespace
+
+std::shared_ptr<Port> Port::open(const std::string& path, DWORD& error) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        error = errorFromErrno(errno);
+        return nullptr;
+    }
+    auto refuse = [&](DWORD code) {
+        ::close(fd);
+        error = code;
+        return nullptr;
+    };
+    if (!isatty(fd)) return refuse(ERROR_FILE_NOT_FOUND);  // not a serial device
+    // Exclusive: flock keeps out every other opener, this process included;
+    // TIOCEXCL also keeps out programs that do not use flock.
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) return refuse(ERROR_ACCESS_DENIED);
+    if (ioctl(fd, TIOCEXCL) != 0 || !makeRaw(fd)) return refuse(errorFromErrno(errno));
+    auto port = std::make_shared<Port>(fd);
+    if (!port->wake_.valid()) return refuse(ERROR_NOT_ENOUGH_MEMORY);
+    readLineSettings(fd, port->dcb_);
+    port->service_ = std::thread([raw = port.get()] { raw->serve(); });
+    error = ERROR_SUCCESS;
+    return port;
+}
+
+Port::Port(int fd) : fd_(fd) {}
+
+Port::~Port() {
+    if (service_.joinable()) close();
+}
+
+void Port::close() {
+    {
+        std::lock_guard lock(mutex_);
+        if (closing_) return;
+        closing_ = true;
+        if (waitRecord_ != nullptr) {
+            *waitWord_ = 0;
+            complete(waitRecord_, ERROR_OPERATION_ABORTED, 0);
+            waitRecord_ = nullptr;
+        }
+        abortRead(ERROR_OPERATION_ABORTED);
+        abortWrites(ERROR_OPERATION_ABORTED);
+    }
+    wake_.set();
+    if (service_.joinable()) service_.join();
+    ioctl(fd_, TIOCNXCL);
+    ::close(fd_);  // also releases the flock
+}
+
+// ---- the service thread ------------------------------------------------------------
+
+void Port::serve() {
+    std::unique_lock lock(mutex_);
+    while (!closing_) {
+        pollfd fds[2] = {{wake_.signalFd(), POLLIN, 0}, {fd_, 0, 0}};
+        nfds_t count = 1;
+        if (!gone_) {
+            if (input_.freeSpace() > 0) fds[1].events |= POLLIN;
+            if (!writes_.empty()) fds[1].events |= POLLOUT;
+            count = 2;  // hang-ups are reported even with no events asked
+        }
+        const int timeout = pollTimeoutMs(Clock::now());
+        lock.unlock();
+        const int ready = ::poll(fds, count, timeout);
+        lock.lock();
+        if (closing_) break;
+        if (ready > 0 && fds[0].revents != 0) wake_.reset();
+        if (ready > 0 && count == 2 && !gone_) {
+            const short seen = fds[1].revents;
+            if (seen & POLLIN) pumpInput();
+            if (!gone_ && (seen & POLLOUT)) pumpOutput();
+            if (!gone_ && (seen & (POLLHUP | POLLERR | POLLNVAL)) && !(seen & POLLIN)) markGone();
+        }
+        const auto now = Clock::now();
+        feedRead(now);
+        checkDrain(now);
+    }
+}
+
+int Port::pollTimeoutMs(Clock::time_point now) const {
+    Clock::time_point due = drainPending_ && writes_.empty() ? drainCheck_ : Clock::time_point::max();
+    if (read_.overlapped != nullptr) {
+        due = std::min(due, read_.deadline);
+        if (read_.got > 0 && read_.interval.count() > 0) due = std::min(due, read_.lastByte + read_.interval);
+    }
+    if (due == Clock::time_point::max()) return -1;
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(due - now).count();
+    return static_cast<int>(std::clamp<long long>(left, 0, 60000));
+}
+
+void Port::pumpInput() {
+    std::size_t total = 0;
+    for (;;) {
+        iovec segments[2];
+        const int n = input_.freeSegments(segments);
+        if (n == 0) break;
+        const std::size_t room = segments[0].iov_len + segments[1].iov_len;
+        const ssize_t got = ::readv(fd_, segments, n);
+        if (got > 0) {
+            input_.commit(static_cast<std::size_t>(got));
+            total += static_cast<std::size_t>(got);
+            if (static_cast<std::size_t>(got) < room) break;  // drained for now
+            continue;
+        }
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0 && errno == EAGAIN) break;
+        markGone();  // 0 (hang-up) or EIO/ENXIO: the device is no longer there
+        break;
+    }
+    if (total == 0) return;
+    noteLineErrors();
+    raise(EV_RXCHAR);
+    feedRead(Clock::now());
+}
+
+void Port::pumpOutput() {
+    while (!writes_.empty()) {
+        PendingWrite& w = writes_.front();
+        const ssize_t n = ::write(fd_, w.bytes.data() + w.done, w.bytes.size() - w.done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno == EAGAIN) return;
+        if (n <= 0) {
+            markGone();
+            return;
+        }
+        w.done += static_cast<std::size_t>(n);
+        queuedBytes_ -= static_cast<std::size_t>(n);
+        if (w.done < w.bytes.size()) return;
+        if (w.overlapped != nullptr) complete(w.overlapped, ERROR_SUCCESS, w.total);
+        writes_.pop_front();
+    }
+    startDrainCheck();
+}
+
+// Line errors and breaks come from the driver's counters, where it keeps them.
+void Port::noteLineErrors() {
+    if (!countersWork_) return;
+    serial_icounter_struct now{};
+    if (ioctl(fd_, TIOCGICOUNT, &now) != 0) {
+        countersWork_ = false;
+        return;
+    }
+    DWORD bits = 0;
+    if (now.frame != counters_.frame) bits |= CE_FRAME;
+    if (now.overrun != counters_.overrun || now.buf_overrun != counters_.bufOverrun) bits |= CE_OVERRUN;
+    if (now.parity != counters_.parity) bits |= CE_RXPARITY;
+    if (now.brk != counters_.brk) bits |= CE_BREAK;
+    counters_ = {now.frame, now.overrun, now.parity, now.brk, now.buf_overrun};
+    errors_ |= bits;
+    DWORD events = 0;
+    if (bits & (CE_FRAME | CE_OVERRUN | CE_RXPARITY)) events |= EV_ERR;
+    if (bits & CE_BREAK) events |= EV_BREAK;
+    if (events != 0) raise(events);
+}
+
+void Port::raise(DWORD events) {
+    history_ |= events & mask_;
+    if (waitRecord_ != nullptr && history_ != 0) {
+        *waitWord_ = history_;
+        history_ = 0;
+        complete(waitRecord_, ERROR_SUCCESS, sizeof(DWORD));
+        waitRecord_ = nullptr;
+    }
+}
+
+void Port::feedRead(Clock::time_point now) {
+    PendingRead& r = read_;
+    if (r.overlapped == nullptr) return;
+    const auto moved = static_cast<DWORD>(input_.take(r.buffer + r.got, r.wanted - r.got));
+    if (moved > 0) {
+        r.got += moved;
+        r.lastByte = now;
+    }
+    const bool done = r.got == r.wanted || (r.anyByteCompletes && r.got > 0) || now >= r.deadline ||
+                      (r.got > 0 && r.interval.count() > 0 && now >= r.lastByte + r.interval);
+    if (!done) return;
+    complete(r.overlapped, ERROR_SUCCESS, r.got);
+    r = PendingRead{};
+}
+
+void Port::startDrainCheck() {
+    drainPending_ = true;
+    drainCheck_ = Clock::now();
+    checkDrain(drainCheck_);
+}
+
+void Port::checkDrain(Clock::time_point now) {
+    if (!drainPending_ || !writes_.empty() || now < drainCheck_) return;
+    int waiting = 0;
+    if (ioctl(fd_, TIOCOUTQ, &waiting) != 0 || waiting <= 0) {
+        drainPending_ = false;
+        drainCheck_ = Clock::time_point::max();
+        raise(EV_TXEMPTY);
+        return;
+    }
+    // Look again when the bytes still in the driver should have left at the line rate.
+    const auto ms = 1 + 1000LL * waiting / bytesPerSecond(fd_);
+    drainCheck_ = now + std::chrono::milliseconds(std::min<long long>(ms, 100));
+}
+
+void Port::markGone() {
+    gone_ = true;
+    if (waitRecord_ != nullptr) {
+        *waitWord_ = 0;
+        complete(waitRecord_, ERROR_BAD_COMMAND, 0);
+        waitRecord_ = nullptr;
+    }
+    abortRead(ERROR_BAD_COMMAND);
+    abortWrites(ERROR_BAD_COMMAND);
+    drainPending_ = false;
+}
+
+void Port::abortRead(DWORD status) {
+    if (read_.overlapped == nullptr) return;
+    complete(read_.overlapped, status, read_.got);
+    read_ = PendingRead{};
+}
+
+void Port::abortWrites(DWORD status) {
+    for (PendingWrite& w : writes_)
+        if (w.overlapped != nullptr) complete(w.overlapped, status, static_cast<DWORD>(w.done));
+    writes_.clear();
+    queuedBytes_ = 0;
+}
+
+void Port::complete(OVERLAPPED* overlapped, DWORD status, DWORD bytes) {
+    overlapped->InternalHigh = bytes;
+    overlapped->Internal = status;
+    if (overlapped->hEvent != nullptr) signalEventHandle(overlapped->hEvent);
+    completed_.notify_all();
+}
+
+// ---- the operations ----------------------------------------------------------------
+
+BOOL Port::usable() {
+    if (closing_) return fail(ERROR_INVALID_HANDLE);
+    if (gone_) return fail(ERROR_BAD_COMMAND);
+    return TRUE;
+}
+
+// A call without an overlapped record waits for its own operation to end.
+BOOL Port::awaitSync(std::unique_lock<std::mutex>& lock, OVERLAPPED& own, DWORD* transferred) {
+    completed_.wait(lock, [&] { return own.Internal != STATUS_PENDING; });
+    if (transferred != nullptr) *transferred = static_cast<DWORD>(own.InternalHigh);
+    return own.Internal == ERROR_SUCCESS ? TRUE : fail(static_cast<DWORD>(own.Internal));
+}
+
+BOOL Port::getState(DCB& dcb) {
+    std::lock_guard lock(mutex_);
+    if (!usable()) return FALSE;
+    DCB current = dcb_;
+    if (!readLineSettings(fd_, current)) return fail(errorFromErrno(errno));
+    dcb = current;
+    return TRUE;
+}
+
+BOOL Port::setState(const DCB& dcb) {
+    std::lock_guard lock(mutex_);
+    if (!usable()) return FALSE;
+    const DWORD error = writeLineSettings(fd_, dcb);
+    if (error != ERROR_SUCCESS) return fail(error);
+    dcb_ = dcb;
+    return TRUE;
+}
+
+BOOL Port::setup(DWORD inQueue, DWORD outQueue) {
+    std::lock_guard lock(mutex_);
+    if (!usable()) return FALSE;
+    // The queues here are fixed (64 KiB in, 1 MiB out), at least what any caller asks.
+    if (inQueue == 0 || outQueue == 0) return fail(ERROR_INVALID_PARAMETER);
+    return TRUE;
+}
+
+BOOL Port::getTimeouts(COMMTIMEOUTS& timeouts) {
+    std::lock_guard lock(mutex_);
+    if (!usable()) return FALSE;
+    timeouts = timeouts_;
+    return TRUE;
+}
+
+BOOL Port::setTimeouts(const COMMTIMEOUTS& timeouts) {
+    std::lock_guard lock(mutex_);
+    if (!usable()) return FALSE;
+    timeouts_ = timeouts;
+    return TRUE;
+}
+
+BOOL Port::purge(DWORD flags) {
+    std::lock_guard lock(mutex_);
+    if (!usable()) return FALSE;
+    if ((flags & ~purgeFlags) != 0) return fail(ERROR_INVALID_PARAMETER);
+    if (flags & (PURGE_TXABORT | PURGE_TXCLEAR)) {
+        abortWrites(ERROR_OPERATION_ABORTED);
+        if (flags & PURGE_TXCLEAR) flushOutput(fd_);
+    }
+    if (flags & PURGE_RXABORT) abortRead(ERROR_OPERATION_ABORTED);
+    if (flags & PURGE_RXCLEAR) {
+        input_.clear();
+        flushInput(fd_);
+    }
+    wake_.set();
+    return TRUE;
+}
+
+BOOL Port::setMask(DWORD mask) {
+    std::lock_guard lock(mutex_);
+    if (!usable()) return FALSE;
+    mask_ = mask;
+    history_ = 0;
+    if (waitRecord_ != nullptr) {  // a pending wait ends with the word 0
+        *waitWord_ = 0;
+        complete(waitRecord_, ERROR_SUCCESS, sizeof(DWORD));
+        waitRecord_ = nullptr;
+    }
+    // Mask 0 is how a monitor thread is stopped: a read it may be blocked in ends too,
+    // so the thread can return at once.
+    if (mask == 0) abortRead(ERROR_OPERATION_ABORTED);
+    return TRUE;
+}
+
+BOOL Port::waitEvent(DWORD* eventWord, OVERLAPPED* overlapped) {
+    std::unique_lock lock(mutex_);
+    if (!usable()) return FALSE;
+    if (eventWord == nullptr || mask_ == 0 || waitRecord_ != nullptr) return fail(ERROR_INVALID_PARAMETER);
+    if (history_ != 0) {
+        *eventWord = history_;
+        history_ = 0;
+        if (overlapped != nullptr) complete(overlapped, ERROR_SUCCESS, sizeof(DWORD));
+        return TRUE;
+    }
+    OVERLAPPED own{};
+    OVERLAPPED* record = overlapped != nullptr ? overlapped : &own;
+    record->Internal = STATUS_PENDING;
+    record->InternalHigh = 0;
+    if (record->hEvent != nullptr) posix::ResetEvent(record->hEvent);
+    waitWord_ = eventWord;
+    waitRecord_ = record;
+    if (overlapped == nullptr) return awaitSync(lock, own, nullptr);
+    return fail(ERROR_IO_PENDING);
+}
+
+BOOL Port::overlappedResult(OVERLAPPED* overlapped, DWORD* transferred, BOOL wait) {
+    std::unique_lock lock(mutex_);
+    if (overlapped->Internal == STATUS_PENDING && wait) {
+        const auto event = std::dynamic_pointer_cast<Event>(findObject(overlapped->hEvent));
+        if (event) {
+            // As on Windows, the record's event ends the wait, whether or not the
+            // operation has completed.
+            lock.unlock();
+            waitReadable(event->signalFd(), INFINITE);
+            lock.lock();
+        } else {
+            completed_.wait(lock, [&] { return overlapped->Internal != STATUS_PENDING; });
+        }
+    }
+    if (overlapped->Internal == STATUS_PENDING) return fail(ERROR_IO_INCOMPLETE);
+    if (transferred != nullptr) *transferred = static_cast<DWORD>(overlapped->InternalHigh);
+    if (overlapped->Internal != ERROR_SUCCESS) return fail(static_cast<DWORD>(overlapped->Internal));
+    return TRUE;
+}
+
+BOOL Port::read(void* buffer, DWORD count, DWORD* read, OVERLAPPED* overlapped) {
+    std::unique_lock lock(mutex_);
+    if (read != nullptr) *read = 0;
+    if (!usable()) return FALSE;
+    if (read_.overlapped != nullptr) return fail(ERROR_INVALID_PARAMETER);  // one read at a time
+
+    const COMMTIMEOUTS& t = timeouts_;
+    const bool atOnce = t.ReadIntervalTimeout == MAXDWORD && t.ReadTotalTimeoutMultiplier == 0 &&
+                        t.ReadTotalTimeoutConstant == 0;
+    const auto got = static_cast<DWORD>(input_.take(buffer, count));
+    if (got == count || atOnce) {
+        if (read != nullptr) *read = got;
+        if (overlapped != nullptr) complete(overlapped, ERROR_SUCCESS, got);
+        return TRUE;
+    }
+
+    OVERLAPPED own{};
+    OVERLAPPED* record = overlapped != nullptr ? overlapped : &own;
+    PendingRead r;
+    r.overlapped = record;
+    r.buffer = static_cast<unsigned char*>(buffer);
+    r.wanted = count;
+    r.got = got;
+    const auto now = Clock::now();
+    r.lastByte = now;
+    r.anyByteCompletes = t.ReadIntervalTimeout == MAXDWORD && t.ReadTotalTimeoutMultiplier == MAXDWORD &&
+                         t.ReadTotalTimeoutConstant != 0 && t.ReadTotalTimeoutConstant != MAXDWORD;
+    if (r.anyByteCompletes && got > 0) {
+        if (read != nullptr) *read = got;
+        if (overlapped != nullptr) complete(overlapped, ERROR_SUCCESS, got);
+        return TRUE;
+    }
+    unsigned long long totalMs = t.ReadTotalTimeoutConstant;
+    if (!r.anyByteCompletes) totalMs += static_cast<unsigned long long>(t.ReadTotalTimeoutMultiplier) * count;
+    if (totalMs > 0) r.deadline = now + std::chrono::milliseconds(totalMs);
+    if (!r.anyByteCompletes && t.ReadIntervalTimeout != 0 && t.ReadIntervalTimeout != MAXDWORD)
+        r.interval = std::chrono::milliseconds(t.ReadIntervalTimeout);
+
+    record->Internal = STATUS_PENDING;
+    record->InternalHigh = got;
+    if (record->hEvent != nullptr) posix::ResetEvent(record->hEvent);
+    read_ = r;
+    wake_.set();  // the service thread owns the time-out
+    if (overlapped == nullptr) return awaitSync(lock, own, read);
+    return fail(ERROR_IO_PENDING);
+}
+
+BOOL Port::write(const void* buffer, DWORD count, DWORD* written, OVERLAPPED* overlapped) {
+    std::unique_lock lock(mutex_);
+    if (written != nullptr) *written = 0;
+    if (!usable()) return FALSE;
+    if (queuedBytes_ + count > writeQueueLimit) return fail(ERROR_NOT_ENOUGH_QUOTA);
+    const auto* bytes = static_cast<const unsigned char*>(buffer);
+
+    // Straight to the device while nothing is queued ahead; the rest is queued.
+    std::size_t done = 0;
+    while (writes_.empty() && done < count) {
+        const ssize_t n = ::write(fd_, bytes + done, count - done);
+        if (n > 0) {
+            done += static_cast<std::size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno == EAGAIN) break;
+        markGone();
+        return fail(ERROR_BAD_COMMAND);
+    }
+    if (done == count) {
+        startDrainCheck();
+        if (drainPending_) wake_.set();  // the service thread looks again later
+        if (written != nullptr) *written = count;
+        if (overlapped != nullptr) complete(overlapped, ERROR_SUCCESS, count);
+        return TRUE;
+    }
+
+    OVERLAPPED own{};
+    OVERLAPPED* record = overlapped != nullptr ? overlapped : &own;
+    for (PendingWrite& w : writes_)
+        if (w.overlapped == record) w.overlapped = nullptr;  // the record now follows this write
+    writes_.push_back({record, std::vector<unsigned char>(bytes + done, bytes + count), 0, count});
+    queuedBytes_ += count - done;
+    record->Internal = STATUS_PENDING;
+    record->InternalHigh = 0;
+    if (record->hEvent != nullptr) posix::ResetEvent(record->hEvent);
+    wake_.set();
+    if (overlapped == nullptr) return awaitSync(lock, own, written);
+    return fail(ERROR_IO_PENDING);
+}
+
+BOOL Port::clearError(DWORD* errors, COMSTAT* status) {
+    std::lock_guard lock(mutex_);
+    if (!usable()) return FALSE;
+    if (errors != nullptr) *errors = errors_;
+    errors_ = 0;
+    if (status != nullptr) {
+        *status = COMSTAT{};
+        status->cbInQue = static_cast<DWORD>(input_.size());
+        int waiting = 0;
+        if (ioctl(fd_, TIOCOUTQ, &waiting) != 0 || waiting < 0) waiting = 0;
+        status->cbOutQue = static_cast<DWORD>(queuedBytes_ + static_cast<std::size_t>(waiting));
+    }
+    return TRUE;
+}
+
+BOOL Port::modemStatus(DWORD* status) {
+    std::lock_guard lock(mutex_);
+    if (!usable()) return FALSE;
+    int lines = 0;
+    if (ioctl(fd_, TIOCMGET, &lines) != 0) return fail(errorFromErrno(errno));  // no modem lines
+    DWORD bits = 0;
+    if (lines & TIOCM_CTS) bits |= MS_CTS_ON;
+    if (lines & TIOCM_DSR) bits |= MS_DSR_ON;
+    if (lines & TIOCM_RI) bits |= MS_RING_ON;
+    if (lines & TIOCM_CD) bits |= MS_RLSD_ON;
+    if (status != nullptr) *status = bits;
+    return TRUE;
+}
+
+}  // namespace posix

@@ -1,0 +1,111 @@
+// A serial port on Linux with the behaviour of a Windows comm driver: an input queue
+// the device is read into, an event history for WaitCommEvent, overlapped reads with
+// Windows time-outs, and an output queue that takes each write over at the call.
+//
+// One service thread per port does the device I/O: it sleeps in poll on the device
+// and a wake-up event, never on a timer unless a read time-out or an output drain is
+// due. Every operation and the service thread share one lock per port.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/posix/byteRing.h"
+#include "platform/posix/event.h"
+
+namespace posix {
+
+class Port : public Object {
+public:
+    // Opens path exclusively in raw mode; null with error set when it cannot.
+    static std::shared_ptr<Port> open(const std::string& path, DWORD& error);
+    Port(int fd);
+    ~Port() override;
+    void close() override;
+
+    BOOL getState(DCB& dcb);
+    BOOL setState(const DCB& dcb);
+    BOOL setup(DWORD inQueue, DWORD outQueue);
+    BOOL getTimeouts(COMMTIMEOUTS& timeouts);
+    BOOL setTimeouts(const COMMTIMEOUTS& timeouts);
+    BOOL purge(DWORD flags);
+    BOOL setMask(DWORD mask);
+    BOOL waitEvent(DWORD* eventWord, OVERLAPPED* overlapped);
+    BOOL overlappedResult(OVERLAPPED* overlapped, DWORD* transferred, BOOL wait);
+    BOOL read(void* buffer, DWORD count, DWORD* read, OVERLAPPED* overlapped);
+    BOOL write(const void* buffer, DWORD count, DWORD* written, OVERLAPPED* overlapped);
+    BOOL clearError(DWORD* errors, COMSTAT* status);
+    BOOL modemStatus(DWORD* status);
+
+    static constexpr std::size_t inputCapacity = 64 * 1024;
+    static constexpr std::size_t writeQueueLimit = 1024 * 1024;
+
+private:
+    using Clock = std::chrono::steady_clock;
+
+    struct PendingRead {
+        OVERLAPPED* overlapped = nullptr;
+        unsigned char* buffer = nullptr;
+        DWORD wanted = 0;
+        DWORD got = 0;
+        bool anyByteCompletes = false;  // the "return as soon as a byte is there" time-outs
+        Clock::time_point deadline = Clock::time_point::max();
+        Clock::duration interval{};     // 0: no interval time-out
+        Clock::time_point lastByte{};
+    };
+    struct PendingWrite {
+        OVERLAPPED* overlapped;  // null once a newer write took the record over
+        std::vector<unsigned char> bytes;
+        std::size_t done;
+        DWORD total;
+    };
+
+    void serve();
+    int pollTimeoutMs(Clock::time_point now) const;
+    void pumpInput();
+    void pumpOutput();
+    void noteLineErrors();
+    void raise(DWORD events);
+    void feedRead(Clock::time_point now);
+    void startDrainCheck();
+    void checkDrain(Clock::time_point now);
+    void markGone();
+    void abortRead(DWORD status);
+    void abortWrites(DWORD status);
+    void complete(OVERLAPPED* overlapped, DWORD status, DWORD bytes);
+    BOOL usable();
+    BOOL awaitSync(std::unique_lock<std::mutex>& lock, OVERLAPPED& own, DWORD* transferred);
+
+    const int fd_;
+    std::mutex mutex_;
+    std::condition_variable completed_;  // for records without an event
+    Event wake_;                         // tells the service thread to look again
+    std::thread service_;
+
+    bool closing_ = false;
+    bool gone_ = false;  // the device went away (adapter pulled, pty master closed)
+    DCB dcb_{};
+    COMMTIMEOUTS timeouts_{};
+    DWORD mask_ = 0;
+    DWORD history_ = 0;     // events seen since the last wait took them
+    DWORD errors_ = 0;      // CE_ bits since the last ClearCommError
+    DWORD* waitWord_ = nullptr;
+    OVERLAPPED* waitRecord_ = nullptr;
+    PendingRead read_;
+    ByteRing input_{inputCapacity};
+    std::deque<PendingWrite> writes_;
+    std::size_t queuedBytes_ = 0;
+    bool drainPending_ = false;  // a write finished; EV_TXEMPTY follows the drain
+    Clock::time_point drainCheck_ = Clock::time_point::max();
+    bool countersWork_ = true;   // TIOCGICOUNT; ptys and most USB adapters lack it
+    struct Counters {
+        int frame, overrun, parity, brk, bufOverrun;
+    } counters_{};
+};
+
+}  // namespace posix

@@ -1,0 +1,84 @@
+// The port monitor thread: waits for serial events and hands each to the object's hooks.
+#include <cstdint>
+#include <cstdio>
+
+#include "serial/xbeeComm.h"
+
+namespace {
+
+// A failed event wait is retried after this pause, so an unplugged adapter does not
+// keep a core busy at raised priority. The stop signal cuts the pause short.
+constexpr DWORD failedWaitPauseMs = 10;
+
+}  // namespace
+
+unsigned WINAPI monitorThreadEntry(void* object) { return static_cast<xbeeComm*>(object)->monitorLoop(); }
+
+DWORD xbeeComm::monitorLoop() {
+    if (!os::SetCommMask(handle, eventMask)) {
+        const DWORD error = os::GetLastError();
+        char text[256];
+        std::snprintf(text, sizeof text,
+                      "%s(%d) : COM%d Call WINAPI SetCommMask(%x, %x) Fail, thread work invalid! "
+                      "GetLastError() = %d;",
+                      "xbeeComm", __LINE__, portNumber,
+                      static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(handle.load())),
+                      static_cast<unsigned>(eventMask), static_cast<int>(error));
+        os::MessageBoxA(nullptr, text, "Class xbeeComm", MB_OK);
+        return 1;
+    }
+    DWORD eventWord = 0;
+    while (running) {
+        const HANDLE port = handle;
+        if (port == INVALID_HANDLE_VALUE) break;
+        if (!os::WaitCommEvent(port, &eventWord, &waitOverlapped)) {
+            if (os::GetLastError() != ERROR_IO_PENDING) {
+                os::WaitForSingleObject(waitOverlapped.hEvent, failedWaitPauseMs);
+                eventWord = 0;
+                continue;
+            }
+            DWORD transferred = 0;
+            os::GetOverlappedResult(port, &waitOverlapped, &transferred, TRUE);
+        }
+        dispatch(eventWord);
+        eventWord = 0;
+    }
+    return 0;
+}
+
+// Drivers often report several events in one word (EV_RXCHAR | EV_TXEMPTY is common),
+// so each bit is handled: received bytes first, then the other hooks in a fixed order.
+void xbeeComm::dispatch(DWORD eventWord) {
+    if (eventWord & EV_RXCHAR) {
+        DWORD errors = 0;
+        COMSTAT status{};
+        // Without the queued count there is nothing sound to read.
+        if (os::ClearCommError(handle, &errors, &status) && status.cbInQue >= rxThreshold)
+            onReceive(status.cbInQue);
+    }
+    if (eventWord & EV_TXEMPTY) onTxEmpty();
+    if (eventWord & EV_CTS) onCts();
+    if (eventWord & EV_DSR) onDsr();
+    if (eventWord & EV_RLSD) onRlsd();
+    if (eventWord & EV_BREAK) onBreak();
+    if (eventWord & EV_ERR) onError();
+    if (eventWord & EV_RING) onRing();
+}
+
+void xbeeCallbackComm::onReceive(DWORD count) {
+    if (rxBuffer == nullptr) return;  // nothing to read into
+    auto remaining = static_cast<std::int32_t>(count);
+    // The loop also ends when the port is being closed, so a stop never waits for the
+    // remaining chunks.
+    while (remaining > 0 && running) {
+        const std::int32_t chunk = remaining >= 1024 ? 1024 : remaining;
+        DWORD delivered = 0;
+        const HANDLE port = handle;
+        if (port != INVALID_HANDLE_VALUE) {
+            os::ReadFile(port, rxBuffer, static_cast<DWORD>(chunk), &delivered, &readOverlapped);
+            os::GetOverlappedResult(port, &readOverlapped, &delivered, TRUE);
+        }
+        if (rxCallback != nullptr) rxCallback(rxBuffer, delivered);
+        remaining -= chunk;
+    }
+}

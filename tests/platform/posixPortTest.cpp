@@ -1,0 +1,299 @@
+// The Linux serial operations over real pseudo-terminals.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <numeric>
+#include <vector>
+
+#include "platform/osApi.h"
+#include "tests/support/ptyPeer.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+HANDLE openPort(const std::string& path) {
+    return os::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_OVERLAPPED | FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+DWORD queued(HANDLE port) {
+    DWORD errors = 0;
+    COMSTAT status{};
+    return os::ClearCommError(port, &errors, &status) ? status.cbInQue : 0;
+}
+
+// An open port on a fresh pty, with one overlapped record and event, closed at the end.
+class PortTest : public ::testing::Test {
+protected:
+    PtyPeer peer;
+    HANDLE port = INVALID_HANDLE_VALUE;
+    OVERLAPPED record{};
+
+    void SetUp() override {
+        port = openPort(peer.comPath());
+        ASSERT_NE(port, INVALID_HANDLE_VALUE) << "error " << os::GetLastError();
+        record.hEvent = os::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        ASSERT_NE(record.hEvent, nullptr);
+    }
+    void TearDown() override {
+        if (port != INVALID_HANDLE_VALUE) os::CloseHandle(port);
+        os::CloseHandle(record.hEvent);
+    }
+};
+
+TEST(PosixPortOpen, AbsentPortFailsWithNotFound) {
+    PtyPeer peer(202);
+    EXPECT_EQ(openPort("\\\\.\\COM203"), INVALID_HANDLE_VALUE);  // no link, beyond the fixed rule
+    EXPECT_EQ(os::GetLastError(), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(openPort("\\\\.\\COM0"), INVALID_HANDLE_VALUE);
+}
+
+TEST(PosixPortOpen, PortIsExclusiveUntilClosed) {
+    PtyPeer peer;
+    const HANDLE first = openPort(peer.comPath());
+    ASSERT_NE(first, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(openPort(peer.comPath()), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(os::GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(openPort(peer.slavePath()), INVALID_HANDLE_VALUE) << "the device path is the same port";
+    ASSERT_TRUE(os::CloseHandle(first));
+    const HANDLE again = openPort(peer.comPath());
+    EXPECT_NE(again, INVALID_HANDLE_VALUE);
+    os::CloseHandle(again);
+}
+
+TEST(PosixPortOpen, ClosedHandleIsInvalid) {
+    PtyPeer peer;
+    const HANDLE port = openPort(peer.comPath());
+    ASSERT_TRUE(os::CloseHandle(port));
+    EXPECT_FALSE(os::PurgeComm(port, PURGE_RXCLEAR));
+    EXPECT_EQ(os::GetLastError(), ERROR_INVALID_HANDLE);
+    EXPECT_FALSE(os::CloseHandle(port));
+}
+
+TEST_F(PortTest, PseudoTerminalKeepsOnlyEightBitsWithoutParity) {
+    DCB dcb{};
+    dcb.DCBlength = sizeof dcb;
+    ASSERT_TRUE(os::GetCommState(port, &dcb));
+    dcb.BaudRate = 230400;
+    dcb.ByteSize = 8;
+    dcb.Parity = NOPARITY;
+    dcb.StopBits = ONESTOPBIT;
+    EXPECT_TRUE(os::SetCommState(port, &dcb));
+    DCB read{};
+    ASSERT_TRUE(os::GetCommState(port, &read));
+    EXPECT_EQ(read.BaudRate, 230400u);
+    EXPECT_EQ(read.ByteSize, 8);
+    EXPECT_EQ(read.Parity, NOPARITY);
+    EXPECT_EQ(read.StopBits, ONESTOPBIT);
+
+    dcb.BaudRate = 250000;  // not a standard rate
+    EXPECT_TRUE(os::SetCommState(port, &dcb));
+    ASSERT_TRUE(os::GetCommState(port, &read));
+    EXPECT_EQ(read.BaudRate, 250000u);
+
+    DCB seven = dcb;
+    seven.ByteSize = 7;
+    EXPECT_FALSE(os::SetCommState(port, &seven)) << "the pty turns 7 data bits into 8";
+    DCB even = dcb;
+    even.Parity = EVENPARITY;
+    EXPECT_FALSE(os::SetCommState(port, &even));
+    DCB oneAndAHalf = dcb;
+    oneAndAHalf.StopBits = ONE5STOPBITS;
+    EXPECT_FALSE(os::SetCommState(port, &oneAndAHalf));
+    EXPECT_EQ(os::GetLastError(), ERROR_INVALID_PARAMETER);
+}
+
+TEST_F(PortTest, ArrivingBytesCompleteTheEventWaitAndAreRead) {
+    ASSERT_TRUE(os::SetCommMask(port, EV_RXCHAR | EV_TXEMPTY));
+    DWORD word = 0;
+    ASSERT_FALSE(os::WaitCommEvent(port, &word, &record));
+    ASSERT_EQ(os::GetLastError(), ERROR_IO_PENDING);
+    peer.send("hello");
+    DWORD n = 0;
+    ASSERT_TRUE(os::GetOverlappedResult(port, &record, &n, TRUE));
+    EXPECT_EQ(word, EV_RXCHAR);
+    ASSERT_TRUE(eventually([&] { return queued(port) == 5; }));
+    char text[8] = {};
+    DWORD got = 0;
+    EXPECT_TRUE(os::ReadFile(port, text, 5, &got, &record));
+    EXPECT_EQ(got, 5u);
+    EXPECT_STREQ(text, "hello");
+    EXPECT_EQ(queued(port), 0u);
+}
+
+TEST_F(PortTest, EventsSeenWithoutAWaitAreReportedByTheNextWait) {
+    ASSERT_TRUE(os::SetCommMask(port, EV_RXCHAR));
+    peer.send("x");
+    ASSERT_TRUE(eventually([&] { return queued(port) == 1; }));
+    DWORD word = 0;
+    EXPECT_TRUE(os::WaitCommEvent(port, &word, &record));
+    EXPECT_EQ(word, EV_RXCHAR);
+    // Nothing new has come: the next wait pends even though a byte is still queued.
+    EXPECT_FALSE(os::WaitCommEvent(port, &word, &record));
+    EXPECT_EQ(os::GetLastError(), ERROR_IO_PENDING);
+    EXPECT_TRUE(os::SetCommMask(port, 0));
+}
+
+TEST_F(PortTest, MaskZeroEndsAPendingWaitWithWordZero) {
+    ASSERT_TRUE(os::SetCommMask(port, 0x1FD));
+    DWORD word = 0xDEAD;
+    ASSERT_FALSE(os::WaitCommEvent(port, &word, &record));
+    ASSERT_TRUE(os::SetCommMask(port, 0));
+    DWORD n = 0;
+    EXPECT_TRUE(os::GetOverlappedResult(port, &record, &n, TRUE));
+    EXPECT_EQ(word, 0u);
+}
+
+TEST_F(PortTest, SettingTheRecordsEventReleasesAResultWait) {
+    ASSERT_TRUE(os::SetCommMask(port, EV_RXCHAR));
+    DWORD word = 0;
+    ASSERT_FALSE(os::WaitCommEvent(port, &word, &record));
+    std::thread stopper([&] { os::SetEvent(record.hEvent); });
+    DWORD n = 0;
+    EXPECT_FALSE(os::GetOverlappedResult(port, &record, &n, TRUE));
+    EXPECT_EQ(os::GetLastError(), ERROR_IO_INCOMPLETE);
+    stopper.join();
+    EXPECT_TRUE(os::SetCommMask(port, 0));
+}
+
+TEST_F(PortTest, ReadWaitsForMissingBytesUntilTheyComeOrTheTimeOut) {
+    COMMTIMEOUTS timeouts{0, 0, 30000, 0, 0};
+    ASSERT_TRUE(os::SetCommTimeouts(port, &timeouts));
+    char text[8] = {};
+    DWORD got = 0;
+    ASSERT_FALSE(os::ReadFile(port, text, 6, &got, &record));
+    ASSERT_EQ(os::GetLastError(), ERROR_IO_PENDING);
+    peer.send("abc");
+    peer.send("def");
+    ASSERT_TRUE(os::GetOverlappedResult(port, &record, &got, TRUE));
+    EXPECT_EQ(got, 6u);
+    EXPECT_STREQ(text, "abcdef");
+
+    timeouts = {0, 0, 20, 0, 0};  // nothing comes: the read ends after 20 ms with 0 bytes
+    ASSERT_TRUE(os::SetCommTimeouts(port, &timeouts));
+    ASSERT_FALSE(os::ReadFile(port, text, 4, &got, &record));
+    EXPECT_TRUE(os::GetOverlappedResult(port, &record, &got, TRUE));
+    EXPECT_EQ(got, 0u);
+}
+
+TEST_F(PortTest, PurgeAbandonsAPendingReadAndEmptiesTheInputQueue) {
+    peer.send("12345");
+    ASSERT_TRUE(eventually([&] { return queued(port) == 5; }));
+    ASSERT_TRUE(os::PurgeComm(port, PURGE_RXCLEAR));
+    EXPECT_EQ(queued(port), 0u);
+
+    char text[4];
+    DWORD got = 0;
+    ASSERT_FALSE(os::ReadFile(port, text, 4, &got, &record));
+    ASSERT_TRUE(os::PurgeComm(port, PURGE_RXABORT));
+    EXPECT_FALSE(os::GetOverlappedResult(port, &record, &got, TRUE));
+    EXPECT_EQ(os::GetLastError(), ERROR_OPERATION_ABORTED);
+    EXPECT_FALSE(os::PurgeComm(port, 0x10));
+}
+
+TEST_F(PortTest, WritesTakeTheirBytesOverAndArriveInOrder) {
+    Bytes expected;
+    for (int i = 0; i < 300; ++i) {
+        Bytes chunk(1 + i % 97);
+        std::iota(chunk.begin(), chunk.end(), static_cast<std::uint8_t>(i));
+        expected.insert(expected.end(), chunk.begin(), chunk.end());
+        DWORD written = 0;
+        const BOOL done = os::WriteFile(port, chunk.data(), static_cast<DWORD>(chunk.size()), &written, &record);
+        EXPECT_TRUE(done || os::GetLastError() == ERROR_IO_PENDING);
+        std::fill(chunk.begin(), chunk.end(), 0xEE);  // the caller may reuse its buffer at once
+    }
+    EXPECT_EQ(peer.receive(expected.size()), expected);
+}
+
+TEST_F(PortTest, WriteQueueIsBoundedAndDrainEndsInTxEmpty) {
+    ASSERT_TRUE(os::SetCommMask(port, EV_TXEMPTY));
+    // Nobody reads the far end, so the pty fills and the rest waits in the queue.
+    const Bytes block(64 * 1024, 0x55);
+    DWORD written = 0;
+    std::size_t accepted = 0;
+    for (int i = 0; i < 40; ++i) {
+        if (!os::WriteFile(port, block.data(), static_cast<DWORD>(block.size()), &written, &record) &&
+            os::GetLastError() == ERROR_NOT_ENOUGH_QUOTA)
+            break;
+        accepted += block.size();
+    }
+    EXPECT_LT(accepted, 40 * block.size()) << "the queue never filled";
+    EXPECT_GE(accepted, 1024u * 1024u);
+    DWORD errors = 0;
+    COMSTAT status{};
+    ASSERT_TRUE(os::ClearCommError(port, &errors, &status));
+    EXPECT_GT(status.cbOutQue, 0u);
+
+    // Once the far end reads everything, the wait reports the drain.
+    DWORD word = 0;
+    OVERLAPPED waitRecord{};
+    waitRecord.hEvent = os::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    const BOOL already = os::WaitCommEvent(port, &word, &waitRecord);
+    EXPECT_EQ(peer.receive(accepted).size(), accepted);
+    DWORD n = 0;
+    if (!already) {
+        EXPECT_TRUE(os::GetOverlappedResult(port, &waitRecord, &n, TRUE));
+    }
+    EXPECT_EQ(word, EV_TXEMPTY);
+    os::CloseHandle(waitRecord.hEvent);
+}
+
+TEST_F(PortTest, PseudoTerminalHasNoModemLines) {
+    DWORD status = 0;
+    EXPECT_FALSE(os::GetCommModemStatus(port, &status));
+}
+
+TEST_F(PortTest, PulledDeviceFailsCleanlyAndStillCloses) {
+    ASSERT_TRUE(os::SetCommMask(port, EV_RXCHAR));
+    DWORD word = 0;
+    ASSERT_FALSE(os::WaitCommEvent(port, &word, &record));
+    peer.closeMaster();
+    DWORD n = 0;
+    EXPECT_FALSE(os::GetOverlappedResult(port, &record, &n, TRUE));
+    EXPECT_EQ(os::GetLastError(), ERROR_BAD_COMMAND);
+    EXPECT_FALSE(os::WaitCommEvent(port, &word, &record));
+    EXPECT_EQ(os::GetLastError(), ERROR_BAD_COMMAND);
+    DWORD errors = 0;
+    EXPECT_FALSE(os::ClearCommError(port, &errors, nullptr));
+    EXPECT_FALSE(os::WriteFile(port, "x", 1, &n, &record));
+    EXPECT_TRUE(os::CloseHandle(port));
+    port = INVALID_HANDLE_VALUE;
+}
+
+TEST(PosixEvents, ManualResetEventsAndWaits) {
+    const HANDLE event = os::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_NE(event, nullptr);
+    EXPECT_EQ(os::WaitForSingleObject(event, 0), WAIT_TIMEOUT);
+    EXPECT_EQ(os::WaitForSingleObject(event, 10), WAIT_TIMEOUT);
+    ASSERT_TRUE(os::SetEvent(event));
+    ASSERT_TRUE(os::SetEvent(event));
+    EXPECT_EQ(os::WaitForSingleObject(event, 0), WAIT_OBJECT_0);
+    EXPECT_EQ(os::WaitForSingleObject(event, INFINITE), WAIT_OBJECT_0) << "manual reset: stays set";
+    ASSERT_TRUE(os::ResetEvent(event));
+    EXPECT_EQ(os::WaitForSingleObject(event, 0), WAIT_TIMEOUT);
+    ASSERT_TRUE(os::CloseHandle(event));
+    EXPECT_EQ(os::WaitForSingleObject(event, 0), WAIT_FAILED);
+}
+
+TEST(PosixThreads, ThreadHandleSignalsItsEnd) {
+    static HANDLE release;
+    release = os::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    const HANDLE thread = os::BeginThread(
+        [](void*) -> unsigned {
+            os::WaitForSingleObject(release, INFINITE);
+            return 7;
+        },
+        nullptr);
+    ASSERT_NE(thread, nullptr);
+    os::SetThreadPriority(thread, THREAD_PRIORITY_ABOVE_NORMAL);
+    EXPECT_EQ(os::WaitForSingleObject(thread, 10), WAIT_TIMEOUT);
+    EXPECT_FALSE(os::TerminateThread(thread, 0)) << "a running thread cannot be ended by force here";
+    os::SetEvent(release);
+    EXPECT_EQ(os::WaitForSingleObject(thread, INFINITE), WAIT_OBJECT_0);
+    EXPECT_TRUE(os::TerminateThread(thread, 0));
+    EXPECT_TRUE(os::CloseHandle(thread));
+    os::CloseHandle(release);
+}
+
+}  // namespace
