@@ -328,8 +328,11 @@ BOOL Port::purge(DWORD flags) {
 BOOL Port::setMask(DWORD mask) {
     std::lock_guard lock(mutex_);
     if (!usable()) return FALSE;
+    // Bytes already waiting count as arrived for a mask that newly asks for EV_RXCHAR:
+    // a monitor that sets its mask just after they came must still hear of them.
+    const bool rxNewlyAsked = (mask & EV_RXCHAR) && !(mask_ & EV_RXCHAR) && input_.size() > 0;
     mask_ = mask;
-    history_ = 0;
+    history_ = rxNewlyAsked ? EV_RXCHAR : 0;
     if (waitRecord_ != nullptr) {  // a pending wait ends with the word 0
         *waitWord_ = 0;
         complete(waitRecord_, ERROR_SUCCESS, sizeof(DWORD));

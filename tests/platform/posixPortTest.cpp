@@ -135,6 +135,16 @@ TEST_F(PortTest, EventsSeenWithoutAWaitAreReportedByTheNextWait) {
     EXPECT_TRUE(os::SetCommMask(port, 0));
 }
 
+TEST_F(PortTest, BytesQueuedBeforeTheMaskAreReportedByTheFirstWait) {
+    peer.send("early");
+    ASSERT_TRUE(eventually([&] { return queued(port) == 5; }));
+    ASSERT_TRUE(os::SetCommMask(port, 0x1FD));
+    DWORD word = 0;
+    EXPECT_TRUE(os::WaitCommEvent(port, &word, &record));
+    EXPECT_EQ(word, EV_RXCHAR);
+    EXPECT_TRUE(os::SetCommMask(port, 0));
+}
+
 TEST_F(PortTest, MaskZeroEndsAPendingWaitWithWordZero) {
     ASSERT_TRUE(os::SetCommMask(port, 0x1FD));
     DWORD word = 0xDEAD;
