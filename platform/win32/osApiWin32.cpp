@@ -1,0 +1,76 @@
+// The operations table on Windows: the system's own functions, with writes going
+// through the per-port write queue, and the calls that touch a port's output (purge,
+// queue status, close) taking that queue into account.
+#include "platform/osApi.h"
+
+#include <process.h>
+
+#include "platform/win32/writeQueue.h"
+
+namespace {
+
+HANDLE beginThread(ThreadEntry entry, void* argument) {
+    return reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, entry, argument, 0, nullptr));
+}
+
+BOOL WINAPI writeFile(HANDLE port, LPCVOID buffer, DWORD count, LPDWORD written, LPOVERLAPPED overlapped) {
+    return writeQueue::write(port, buffer, count, written, overlapped);
+}
+
+BOOL WINAPI purgeComm(HANDLE port, DWORD flags) {
+    // Bytes still in our queue are output the device has not been given yet.
+    if (flags & (PURGE_TXABORT | PURGE_TXCLEAR)) writeQueue::purge(port);
+    return ::PurgeComm(port, flags);
+}
+
+BOOL WINAPI clearCommError(HANDLE port, LPDWORD errors, LPCOMSTAT status) {
+    if (!::ClearCommError(port, errors, status)) return FALSE;
+    if (status) status->cbOutQue += writeQueue::waitingBytes(port);
+    return TRUE;
+}
+
+BOOL WINAPI closeHandle(HANDLE object) {
+    // The writer must be gone before the handle value can be reused.
+    writeQueue::close(object);
+    return ::CloseHandle(object);
+}
+
+}  // namespace
+
+const OsApi& platformOsApi() {
+    static const OsApi table{
+        .CreateFileA = ::CreateFileA,
+        .CloseHandle = closeHandle,
+        .GetCommState = ::GetCommState,
+        .SetCommState = ::SetCommState,
+        .SetupComm = ::SetupComm,
+        .GetCommTimeouts = ::GetCommTimeouts,
+        .SetCommTimeouts = ::SetCommTimeouts,
+        .PurgeComm = purgeComm,
+        .SetCommMask = ::SetCommMask,
+        .WaitCommEvent = ::WaitCommEvent,
+        .GetOverlappedResult = ::GetOverlappedResult,
+        .ReadFile = ::ReadFile,
+        .WriteFile = writeFile,
+        .ClearCommError = clearCommError,
+        .GetCommModemStatus = ::GetCommModemStatus,
+        .CreateEventA = ::CreateEventA,
+        .SetEvent = ::SetEvent,
+        .ResetEvent = ::ResetEvent,
+        .WaitForSingleObject = ::WaitForSingleObject,
+        .BeginThread = beginThread,
+        .TerminateThread = ::TerminateThread,
+        .SetThreadPriority = ::SetThreadPriority,
+        .GetLastError = ::GetLastError,
+        .SetLastError = ::SetLastError,
+        .MessageBoxA = ::MessageBoxA,
+        .IsWindow = ::IsWindow,
+        .PostMessageA = ::PostMessageA,
+    };
+    return table;
+}
+
+OsApi& osApi() {
+    static OsApi table = platformOsApi();
+    return table;
+}
