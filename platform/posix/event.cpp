@@ -17,12 +17,18 @@ Event::~Event() {
 }
 
 void Event::set() {
+    std::lock_guard lock(mutex_);
+    if (signalled_) return;
+    signalled_ = true;
     const std::uint64_t one = 1;
     // A full counter (never reached in practice) is still signalled, so the result can go.
     [[maybe_unused]] const ssize_t n = ::write(fd_, &one, sizeof one);
 }
 
 void Event::reset() {
+    std::lock_guard lock(mutex_);
+    if (!signalled_) return;
+    signalled_ = false;
     std::uint64_t value;
     [[maybe_unused]] const ssize_t n = ::read(fd_, &value, sizeof value);  // EAGAIN: already reset
 }

@@ -2,6 +2,8 @@
 // readable, so one poll can wait on an event together with a device or another event.
 #pragma once
 
+#include <mutex>
+
 #include "platform/posix/objects.h"
 
 namespace posix {
@@ -20,6 +22,10 @@ public:
 
 private:
     int fd_;
+    // Mirrors the descriptor's state, so that setting a set event or resetting a reset
+    // one costs no system call.
+    std::mutex mutex_;
+    bool signalled_ = false;
 };
 
 // SetEvent on a handle that may name an event, as the I/O completion paths need it.

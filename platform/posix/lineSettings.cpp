@@ -91,7 +91,9 @@ bool makeRaw(int fd) {
     t.c_oflag &= ~OPOST;
     t.c_lflag &= ~(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
     t.c_cflag |= CREAD | CLOCAL;
-    t.c_cc[VMIN] = 0;
+    // VMIN 1: a non-blocking read with nothing there fails with EAGAIN instead of
+    // returning 0, so 0 always means the line hung up.
+    t.c_cc[VMIN] = 1;
     t.c_cc[VTIME] = 0;
     return ioctl(fd, TCSETS2, &t) == 0;
 }

@@ -77,35 +77,34 @@ void Port::serve() {
     while (!closing_) {
         pollfd fds[2] = {{wake_.signalFd(), POLLIN, 0}, {fd_, 0, 0}};
         nfds_t count = 1;
-        if (!gone_) {
-            if (input_.freeSpace() > 0) fds[1].events |= POLLIN;
-            if (!writes_.empty()) fds[1].events |= POLLOUT;
-            count = 2;  // hang-ups are reported even with no events asked
+        if (!gone_ && !writes_.empty()) {
+            fds[1].events = POLLOUT;
+            count = 2;
         }
-        const int timeout = pollTimeoutMs(Clock::now());
+        const int timeout = drainTimeoutMs(Clock::now());
         lock.unlock();
         const int ready = ::poll(fds, count, timeout);
         lock.lock();
         if (closing_) break;
         if (ready > 0 && fds[0].revents != 0) wake_.reset();
         if (ready > 0 && count == 2 && !gone_) {
-            const short seen = fds[1].revents;
-            if (seen & POLLIN) pumpInput();
-            if (!gone_ && (seen & POLLOUT)) pumpOutput();
-            if (!gone_ && (seen & (POLLHUP | POLLERR | POLLNVAL)) && !(seen & POLLIN)) markGone();
+            if (fds[1].revents & POLLOUT) pumpOutput();
+            else if (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)) markGone();
         }
-        const auto now = Clock::now();
-        feedRead(now);
-        checkDrain(now);
+        checkDrain(Clock::now());
     }
 }
 
-int Port::pollTimeoutMs(Clock::time_point now) const {
-    Clock::time_point due = drainPending_ && writes_.empty() ? drainCheck_ : Clock::time_point::max();
-    if (read_.overlapped != nullptr) {
-        due = std::min(due, read_.deadline);
-        if (read_.got > 0 && read_.interval.count() > 0) due = std::min(due, read_.lastByte + read_.interval);
-    }
+int Port::drainTimeoutMs(Clock::time_point now) const {
+    if (!drainPending_ || !writes_.empty()) return -1;
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(drainCheck_ - now).count();
+    return static_cast<int>(std::clamp<long long>(left, 0, 1000));
+}
+
+int Port::readTimeoutMs(Clock::time_point now) const {
+    if (read_.overlapped == nullptr) return -1;
+    Clock::time_point due = read_.deadline;
+    if (read_.got > 0 && read_.interval.count() > 0) due = std::min(due, read_.lastByte + read_.interval);
     if (due == Clock::time_point::max()) return -1;
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(due - now).count();
     return static_cast<int>(std::clamp<long long>(left, 0, 60000));
@@ -250,7 +249,7 @@ void Port::complete(OVERLAPPED* overlapped, DWORD status, DWORD bytes) {
     overlapped->InternalHigh = bytes;
     overlapped->Internal = status;
     if (overlapped->hEvent != nullptr) signalEventHandle(overlapped->hEvent);
-    completed_.notify_all();
+    else ownDone_.set();
 }
 
 // ---- the operations ----------------------------------------------------------------
@@ -261,11 +260,44 @@ BOOL Port::usable() {
     return TRUE;
 }
 
-// A call without an overlapped record waits for its own operation to end.
-BOOL Port::awaitSync(std::unique_lock<std::mutex>& lock, OVERLAPPED& own, DWORD* transferred) {
-    completed_.wait(lock, [&] { return own.Internal != STATUS_PENDING; });
-    if (transferred != nullptr) *transferred = static_cast<DWORD>(own.InternalHigh);
-    return own.Internal == ERROR_SUCCESS ? TRUE : fail(static_cast<DWORD>(own.Internal));
+// The record an operation reports through: the caller's, or for a call without one,
+// a record of its own that the call then waits on.
+OVERLAPPED* Port::recordFor(OVERLAPPED* given, OVERLAPPED& own) { return given != nullptr ? given : &own; }
+
+void Port::startPending(OVERLAPPED* record, DWORD transferred) {
+    record->Internal = STATUS_PENDING;
+    record->InternalHigh = transferred;
+    if (record->hEvent != nullptr) posix::ResetEvent(record->hEvent);
+    else ownDone_.reset();
+}
+
+// Waits (when asked) for record to complete, reading the device meanwhile when the
+// record is the pending event wait or read, and reports its outcome. As on Windows,
+// the record's event being set also ends the wait, complete or not.
+BOOL Port::awaitResult(std::unique_lock<std::mutex>& lock, OVERLAPPED* record, DWORD* transferred, bool wait) {
+    std::shared_ptr<Event> event;
+    if (record->hEvent != nullptr) event = std::dynamic_pointer_cast<Event>(findObject(record->hEvent));
+    const int eventFd = event ? event->signalFd() : ownDone_.signalFd();
+    while (wait && record->Internal == STATUS_PENDING) {
+        const bool drive = !gone_ && !closing_ && (record == waitRecord_ || record == read_.overlapped);
+        pollfd fds[2] = {{eventFd, POLLIN, 0}, {fd_, POLLIN, 0}};
+        nfds_t count = 1;
+        if (drive && input_.freeSpace() > 0) count = 2;
+        const int timeout = drive ? readTimeoutMs(Clock::now()) : -1;
+        lock.unlock();
+        const int ready = ::poll(fds, count, timeout);
+        lock.lock();
+        if (ready > 0 && count == 2 && !gone_ && !closing_) {
+            if (fds[1].revents & POLLIN) pumpInput();
+            else if (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)) markGone();
+        }
+        feedRead(Clock::now());
+        if (ready > 0 && fds[0].revents != 0) break;  // the event is set
+    }
+    if (record->Internal == STATUS_PENDING) return fail(ERROR_IO_INCOMPLETE);
+    if (transferred != nullptr) *transferred = static_cast<DWORD>(record->InternalHigh);
+    if (record->Internal != ERROR_SUCCESS) return fail(static_cast<DWORD>(record->Internal));
+    return TRUE;
 }
 
 BOOL Port::getState(DCB& dcb) {
@@ -355,34 +387,17 @@ BOOL Port::waitEvent(DWORD* eventWord, OVERLAPPED* overlapped) {
         return TRUE;
     }
     OVERLAPPED own{};
-    OVERLAPPED* record = overlapped != nullptr ? overlapped : &own;
-    record->Internal = STATUS_PENDING;
-    record->InternalHigh = 0;
-    if (record->hEvent != nullptr) posix::ResetEvent(record->hEvent);
+    OVERLAPPED* record = recordFor(overlapped, own);
+    startPending(record, 0);
     waitWord_ = eventWord;
     waitRecord_ = record;
-    if (overlapped == nullptr) return awaitSync(lock, own, nullptr);
+    if (overlapped == nullptr) return awaitResult(lock, record, nullptr, true);
     return fail(ERROR_IO_PENDING);
 }
 
 BOOL Port::overlappedResult(OVERLAPPED* overlapped, DWORD* transferred, BOOL wait) {
     std::unique_lock lock(mutex_);
-    if (overlapped->Internal == STATUS_PENDING && wait) {
-        const auto event = std::dynamic_pointer_cast<Event>(findObject(overlapped->hEvent));
-        if (event) {
-            // As on Windows, the record's event ends the wait, whether or not the
-            // operation has completed.
-            lock.unlock();
-            waitReadable(event->signalFd(), INFINITE);
-            lock.lock();
-        } else {
-            completed_.wait(lock, [&] { return overlapped->Internal != STATUS_PENDING; });
-        }
-    }
-    if (overlapped->Internal == STATUS_PENDING) return fail(ERROR_IO_INCOMPLETE);
-    if (transferred != nullptr) *transferred = static_cast<DWORD>(overlapped->InternalHigh);
-    if (overlapped->Internal != ERROR_SUCCESS) return fail(static_cast<DWORD>(overlapped->Internal));
-    return TRUE;
+    return awaitResult(lock, overlapped, transferred, wait != FALSE);
 }
 
 BOOL Port::read(void* buffer, DWORD count, DWORD* read, OVERLAPPED* overlapped) {
@@ -394,6 +409,7 @@ BOOL Port::read(void* buffer, DWORD count, DWORD* read, OVERLAPPED* overlapped) 
     const COMMTIMEOUTS& t = timeouts_;
     const bool atOnce = t.ReadIntervalTimeout == MAXDWORD && t.ReadTotalTimeoutMultiplier == 0 &&
                         t.ReadTotalTimeoutConstant == 0;
+    if (input_.size() < count && !gone_) pumpInput();  // bytes in the device count as queued
     const auto got = static_cast<DWORD>(input_.take(buffer, count));
     if (got == count || atOnce) {
         if (read != nullptr) *read = got;
@@ -402,7 +418,7 @@ BOOL Port::read(void* buffer, DWORD count, DWORD* read, OVERLAPPED* overlapped) 
     }
 
     OVERLAPPED own{};
-    OVERLAPPED* record = overlapped != nullptr ? overlapped : &own;
+    OVERLAPPED* record = recordFor(overlapped, own);
     PendingRead r;
     r.overlapped = record;
     r.buffer = static_cast<unsigned char*>(buffer);
@@ -423,12 +439,9 @@ BOOL Port::read(void* buffer, DWORD count, DWORD* read, OVERLAPPED* overlapped) 
     if (!r.anyByteCompletes && t.ReadIntervalTimeout != 0 && t.ReadIntervalTimeout != MAXDWORD)
         r.interval = std::chrono::milliseconds(t.ReadIntervalTimeout);
 
-    record->Internal = STATUS_PENDING;
-    record->InternalHigh = got;
-    if (record->hEvent != nullptr) posix::ResetEvent(record->hEvent);
+    startPending(record, got);
     read_ = r;
-    wake_.set();  // the service thread owns the time-out
-    if (overlapped == nullptr) return awaitSync(lock, own, read);
+    if (overlapped == nullptr) return awaitResult(lock, record, read, true);
     return fail(ERROR_IO_PENDING);
 }
 
@@ -461,29 +474,32 @@ BOOL Port::write(const void* buffer, DWORD count, DWORD* written, OVERLAPPED* ov
     }
 
     OVERLAPPED own{};
-    OVERLAPPED* record = overlapped != nullptr ? overlapped : &own;
+    OVERLAPPED* record = recordFor(overlapped, own);
     for (PendingWrite& w : writes_)
         if (w.overlapped == record) w.overlapped = nullptr;  // the record now follows this write
     writes_.push_back({record, std::vector<unsigned char>(bytes + done, bytes + count), 0, count});
     queuedBytes_ += count - done;
-    record->Internal = STATUS_PENDING;
-    record->InternalHigh = 0;
-    if (record->hEvent != nullptr) posix::ResetEvent(record->hEvent);
+    startPending(record, 0);
     wake_.set();
-    if (overlapped == nullptr) return awaitSync(lock, own, written);
+    if (overlapped == nullptr) return awaitResult(lock, record, written, true);
     return fail(ERROR_IO_PENDING);
 }
 
 BOOL Port::clearError(DWORD* errors, COMSTAT* status) {
     std::lock_guard lock(mutex_);
     if (!usable()) return FALSE;
+    pumpInput();  // so cbInQue counts what the device holds too
+    if (gone_) return fail(ERROR_BAD_COMMAND);
     if (errors != nullptr) *errors = errors_;
     errors_ = 0;
     if (status != nullptr) {
         *status = COMSTAT{};
         status->cbInQue = static_cast<DWORD>(input_.size());
+        // Once a drain has been seen and nothing was written since, the driver's
+        // output queue is empty: no need to ask it.
         int waiting = 0;
-        if (ioctl(fd_, TIOCOUTQ, &waiting) != 0 || waiting < 0) waiting = 0;
+        if ((drainPending_ || !writes_.empty()) && (ioctl(fd_, TIOCOUTQ, &waiting) != 0 || waiting < 0))
+            waiting = 0;
         status->cbOutQue = static_cast<DWORD>(queuedBytes_ + static_cast<std::size_t>(waiting));
     }
     return TRUE;

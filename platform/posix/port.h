@@ -2,13 +2,17 @@
 // the device is read into, an event history for WaitCommEvent, overlapped reads with
 // Windows time-outs, and an output queue that takes each write over at the call.
 //
-// One service thread per port does the device I/O: it sleeps in poll on the device
-// and a wake-up event, never on a timer unless a read time-out or an output drain is
-// due. Every operation and the service thread share one lock per port.
+// Input is read by whoever needs it, so received bytes cost no hand-over between
+// threads: a thread waiting in GetOverlappedResult on a pending event wait or read
+// polls the device itself, and ClearCommError and ReadFile take what has come. An
+// operation still pending completes through GetOverlappedResult (or SetCommMask,
+// PurgeComm, a write's drain): waiting on its event alone does not read the device.
+// One service thread per port writes the output queue and watches for the drain; it
+// sleeps in poll and wakes on a timer only while a drain is due. One lock per port
+// guards everything here.
 #pragma once
 
 #include <chrono>
-#include <condition_variable>
 #include <deque>
 #include <mutex>
 #include <string>
@@ -66,7 +70,8 @@ private:
     };
 
     void serve();
-    int pollTimeoutMs(Clock::time_point now) const;
+    int readTimeoutMs(Clock::time_point now) const;
+    int drainTimeoutMs(Clock::time_point now) const;
     void pumpInput();
     void pumpOutput();
     void noteLineErrors();
@@ -79,12 +84,14 @@ private:
     void abortWrites(DWORD status);
     void complete(OVERLAPPED* overlapped, DWORD status, DWORD bytes);
     BOOL usable();
-    BOOL awaitSync(std::unique_lock<std::mutex>& lock, OVERLAPPED& own, DWORD* transferred);
+    OVERLAPPED* recordFor(OVERLAPPED* given, OVERLAPPED& own);
+    void startPending(OVERLAPPED* record, DWORD transferred);
+    BOOL awaitResult(std::unique_lock<std::mutex>& lock, OVERLAPPED* record, DWORD* transferred, bool wait);
 
     const int fd_;
     std::mutex mutex_;
-    std::condition_variable completed_;  // for records without an event
-    Event wake_;                         // tells the service thread to look again
+    Event wake_;      // tells the service thread to look again
+    Event ownDone_;   // set when a record without an event of its own completes
     std::thread service_;
 
     bool closing_ = false;
