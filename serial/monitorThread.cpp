@@ -33,7 +33,10 @@ DWORD xbeeComm::monitorLoop() {
         if (port == INVALID_HANDLE_VALUE) break;
         if (!os::WaitCommEvent(port, &eventWord, &waitOverlapped)) {
             if (os::GetLastError() != ERROR_IO_PENDING) {
-                os::WaitForSingleObject(waitOverlapped.hEvent, failedWaitPauseMs);
+                // The event may be left set by the failed operation; only a stop sets it
+                // again, and closePort clears `running` before that.
+                os::ResetEvent(waitOverlapped.hEvent);
+                if (running) os::WaitForSingleObject(waitOverlapped.hEvent, failedWaitPauseMs);
                 eventWord = 0;
                 continue;
             }

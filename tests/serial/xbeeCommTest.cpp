@@ -330,6 +330,25 @@ TEST_F(XbeeCommTest, PulledDeviceDoesNotStopClosing) {
     EXPECT_EQ(terminateCalls, 0);
 }
 
+TEST_F(XbeeCommTest, PulledDeviceDoesNotKeepTheThreadBusy) {
+    static std::atomic<int> waits;
+    waits = 0;
+    api->WaitCommEvent = [](HANDLE port, LPDWORD word, LPOVERLAPPED record) -> BOOL {
+        ++waits;
+        return platformOsApi().WaitCommEvent(port, word, record);
+    };
+    open();
+    peer.closeMaster();
+    ASSERT_TRUE(eventually([] { return waits >= 3; })) << "the failing wait is retried";
+    // Failed waits are retried every 10 ms or so; a spinning thread would make
+    // hundreds of thousands of calls in this time. Load only lowers the count.
+    const int before = waits;
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_LT(waits - before, 200);
+    comm.closePort();
+    EXPECT_EQ(terminateCalls, 0);
+}
+
 TEST_F(XbeeCommTest, StaleThreadBlocksOpeningUntilItEnds) {
     // A callback that holds the monitor thread past the 100 ms stop wait.
     static HANDLE release;
