@@ -41,6 +41,10 @@ std::shared_ptr<Port> Port::open(const std::string& path, DWORD& error) {
     if (!port->wake_.valid()) return refuse(ERROR_NOT_ENOUGH_MEMORY);
     readLineSettings(fd, port->dcb_);
     port->service_ = std::thread([raw = port.get()] { raw->serve(); });
+    port->modem_ = ModemWatcher::start(fd, [raw = port.get()](DWORD events) {
+        std::lock_guard lock(raw->mutex_);
+        if (!raw->closing_) raw->raise(events);
+    });
     error = ERROR_SUCCESS;
     return port;
 }
@@ -65,6 +69,7 @@ void Port::close() {
         abortWrites(ERROR_OPERATION_ABORTED);
     }
     wake_.set();
+    modem_.reset();
     if (service_.joinable()) service_.join();
     ioctl(fd_, TIOCNXCL);
     ::close(fd_);  // also releases the flock

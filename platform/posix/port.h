@@ -8,8 +8,9 @@
 // operation still pending completes through GetOverlappedResult (or SetCommMask,
 // PurgeComm, a write's drain): waiting on its event alone does not read the device.
 // One service thread per port writes the output queue and watches for the drain; it
-// sleeps in poll and wakes on a timer only while a drain is due. One lock per port
-// guards everything here.
+// sleeps in poll and wakes on a timer only while a drain is due. Modem-line changes
+// come from a ModemWatcher where the device has the lines. One lock per port guards
+// everything here.
 #pragma once
 
 #include <chrono>
@@ -21,6 +22,7 @@
 
 #include "platform/posix/byteRing.h"
 #include "platform/posix/event.h"
+#include "platform/posix/modemWatcher.h"
 
 namespace posix {
 
@@ -93,6 +95,7 @@ private:
     Event wake_;      // tells the service thread to look again
     Event ownDone_;   // set when a record without an event of its own completes
     std::thread service_;
+    std::unique_ptr<ModemWatcher> modem_;  // only for devices with modem lines
 
     bool closing_ = false;
     bool gone_ = false;  // the device went away (adapter pulled, pty master closed)
