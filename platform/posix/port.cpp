@@ -368,6 +368,7 @@ BOOL Port::setMask(DWORD mask) {
     // Bytes already waiting count as arrived for a mask that newly asks for EV_RXCHAR:
     // a monitor that sets its mask just after they came must still hear of them.
     const bool rxNewlyAsked = (mask & EV_RXCHAR) && !(mask_ & EV_RXCHAR) && input_.size() > 0;
+    const DWORD previous = mask_;
     mask_ = mask;
     history_ = rxNewlyAsked ? EV_RXCHAR : 0;
     if (waitRecord_ != nullptr) {  // a pending wait ends with the word 0
@@ -375,8 +376,10 @@ BOOL Port::setMask(DWORD mask) {
         complete(waitRecord_, ERROR_SUCCESS, sizeof(DWORD));
         waitRecord_ = nullptr;
     }
-    // Mask 0 is how a monitor thread is stopped: a read it may be blocked in ends too,
-    // so the thread can return at once.
+    // Mask 0 after a mask is how a monitor thread is stopped: a read it may be blocked
+    // in ends too, and until a mask is set again reads take what is there and do not
+    // wait, so a stop that comes just before a read cannot hold the thread either.
+    stopping_ = mask == 0 && (stopping_ || previous != 0);
     if (mask == 0) abortRead(ERROR_OPERATION_ABORTED);
     return TRUE;
 }
@@ -416,7 +419,7 @@ BOOL Port::read(void* buffer, DWORD count, DWORD* read, OVERLAPPED* overlapped) 
                         t.ReadTotalTimeoutConstant == 0;
     if (input_.size() < count && !gone_) pumpInput();  // bytes in the device count as queued
     const auto got = static_cast<DWORD>(input_.take(buffer, count));
-    if (got == count || atOnce) {
+    if (got == count || atOnce || stopping_) {
         if (read != nullptr) *read = got;
         if (overlapped != nullptr) complete(overlapped, ERROR_SUCCESS, got);
         return TRUE;

@@ -102,6 +102,7 @@ private:
     DCB dcb_{};
     COMMTIMEOUTS timeouts_{};
     DWORD mask_ = 0;
+    bool stopping_ = false;  // mask set to 0 after a mask: reads do not wait
     DWORD history_ = 0;     // events seen since the last wait took them
     DWORD errors_ = 0;      // CE_ bits since the last ClearCommError
     DWORD* waitWord_ = nullptr;

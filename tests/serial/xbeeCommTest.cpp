@@ -206,6 +206,25 @@ TEST_F(XbeeCommTest, CloseDuringAnIdleWaitEndsTheThreadWithoutForceAndReopens) {
     EXPECT_TRUE(eventually([] { return received.bytes() == 5; }));
 }
 
+TEST_F(XbeeCommTest, CloseDuringAReadThatWaitsEndsTheThreadWithoutForce) {
+    // The input is emptied between the count and the read (as a purge from the window
+    // would do), so the read has to wait for bytes that never come.
+    static std::atomic<bool> reading;
+    reading = false;
+    api->ReadFile = [](HANDLE port, LPVOID buffer, DWORD count, LPDWORD read, LPOVERLAPPED record) -> BOOL {
+        platformOsApi().PurgeComm(port, PURGE_RXCLEAR);
+        reading = true;
+        return platformOsApi().ReadFile(port, buffer, count, read, record);
+    };
+    open();
+    peer.send("lost");
+    ASSERT_TRUE(eventually([] { return reading.load(); }));
+    comm.closePort();
+    EXPECT_EQ(comm.handle, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(comm.threadHandle, nullptr) << "the thread was still reading";
+    EXPECT_EQ(terminateCalls, 0);
+}
+
 TEST_F(XbeeCommTest, OpenPortOnAnOpenObjectClosesFirst) {
     open();
     const HANDLE before = comm.handle;
