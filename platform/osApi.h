@@ -48,6 +48,24 @@ struct OsApi {
     int(WINAPI* MessageBoxA)(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
     BOOL(WINAPI* IsWindow)(HWND window);
     BOOL(WINAPI* PostMessageA)(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+    // Port discovery: version, device set-up and the registry
+    BOOL(WINAPI* GetVersionExA)(LPOSVERSIONINFOA info);
+    HDEVINFO(WINAPI* SetupDiGetClassDevsA)(const GUID* classGuid, LPCSTR enumerator, HWND parent, DWORD flags);
+    BOOL(WINAPI* SetupDiEnumDeviceInterfaces)(HDEVINFO set, PSP_DEVINFO_DATA device, const GUID* interfaceGuid,
+                                              DWORD index, PSP_DEVICE_INTERFACE_DATA interfaceData);
+    BOOL(WINAPI* SetupDiGetDeviceInterfaceDetailA)(HDEVINFO set, PSP_DEVICE_INTERFACE_DATA interfaceData,
+                                                   PSP_DEVICE_INTERFACE_DETAIL_DATA_A detail, DWORD detailSize,
+                                                   LPDWORD requiredSize, PSP_DEVINFO_DATA device);
+    BOOL(WINAPI* SetupDiGetDeviceRegistryPropertyA)(HDEVINFO set, PSP_DEVINFO_DATA device, DWORD property,
+                                                    LPDWORD type, BYTE* buffer, DWORD size, LPDWORD requiredSize);
+    BOOL(WINAPI* SetupDiDestroyDeviceInfoList)(HDEVINFO set);
+    LONG(WINAPI* RegOpenKeyExA)(HKEY parent, LPCSTR subKey, DWORD options, REGSAM access, PHKEY result);
+    LONG(WINAPI* RegEnumKeyExA)(HKEY key, DWORD index, LPSTR name, LPDWORD nameLength, LPDWORD reserved,
+                                LPSTR className, LPDWORD classLength, PFILETIME lastWrite);
+    LONG(WINAPI* RegQueryValueExA)(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type, BYTE* data,
+                                   LPDWORD dataLength);
+    LONG(WINAPI* RegCloseKey)(HKEY key);
 };
 
 // The table in use. It starts out holding the platform's operations.
@@ -115,5 +133,36 @@ inline BOOL IsWindow(HWND window) { return osApi().IsWindow(window); }
 inline BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return osApi().PostMessageA(window, message, wParam, lParam);
 }
+
+inline BOOL GetVersionExA(LPOSVERSIONINFOA info) { return osApi().GetVersionExA(info); }
+inline HDEVINFO SetupDiGetClassDevsA(const GUID* classGuid, LPCSTR enumerator, HWND parent, DWORD flags) {
+    return osApi().SetupDiGetClassDevsA(classGuid, enumerator, parent, flags);
+}
+inline BOOL SetupDiEnumDeviceInterfaces(HDEVINFO set, PSP_DEVINFO_DATA device, const GUID* interfaceGuid,
+                                        DWORD index, PSP_DEVICE_INTERFACE_DATA interfaceData) {
+    return osApi().SetupDiEnumDeviceInterfaces(set, device, interfaceGuid, index, interfaceData);
+}
+inline BOOL SetupDiGetDeviceInterfaceDetailA(HDEVINFO set, PSP_DEVICE_INTERFACE_DATA interfaceData,
+                                             PSP_DEVICE_INTERFACE_DETAIL_DATA_A detail, DWORD detailSize,
+                                             LPDWORD requiredSize, PSP_DEVINFO_DATA device) {
+    return osApi().SetupDiGetDeviceInterfaceDetailA(set, interfaceData, detail, detailSize, requiredSize, device);
+}
+inline BOOL SetupDiGetDeviceRegistryPropertyA(HDEVINFO set, PSP_DEVINFO_DATA device, DWORD property,
+                                              LPDWORD type, BYTE* buffer, DWORD size, LPDWORD requiredSize) {
+    return osApi().SetupDiGetDeviceRegistryPropertyA(set, device, property, type, buffer, size, requiredSize);
+}
+inline BOOL SetupDiDestroyDeviceInfoList(HDEVINFO set) { return osApi().SetupDiDestroyDeviceInfoList(set); }
+inline LONG RegOpenKeyExA(HKEY parent, LPCSTR subKey, DWORD options, REGSAM access, PHKEY result) {
+    return osApi().RegOpenKeyExA(parent, subKey, options, access, result);
+}
+inline LONG RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameLength, LPDWORD reserved,
+                          LPSTR className, LPDWORD classLength, PFILETIME lastWrite) {
+    return osApi().RegEnumKeyExA(key, index, name, nameLength, reserved, className, classLength, lastWrite);
+}
+inline LONG RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type, BYTE* data,
+                             LPDWORD dataLength) {
+    return osApi().RegQueryValueExA(key, valueName, reserved, type, data, dataLength);
+}
+inline LONG RegCloseKey(HKEY key) { return osApi().RegCloseKey(key); }
 
 }  // namespace os

@@ -11,6 +11,7 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+#include <setupapi.h>
 #else
 
 #include <cstdint>
@@ -191,6 +192,70 @@ inline constexpr DWORD RTS_CONTROL_DISABLE = 0;
 inline constexpr DWORD RTS_CONTROL_ENABLE = 1;
 inline constexpr DWORD RTS_CONTROL_HANDSHAKE = 2;
 inline constexpr DWORD RTS_CONTROL_TOGGLE = 3;
+
+// Port discovery: version, device set-up and registry
+struct OSVERSIONINFOA {
+    DWORD dwOSVersionInfoSize;
+    DWORD dwMajorVersion;
+    DWORD dwMinorVersion;
+    DWORD dwBuildNumber;
+    DWORD dwPlatformId;
+    char szCSDVersion[128];
+};
+using LPOSVERSIONINFOA = OSVERSIONINFOA*;
+static_assert(sizeof(OSVERSIONINFOA) == 148);
+inline constexpr DWORD VER_PLATFORM_WIN32s = 0;
+inline constexpr DWORD VER_PLATFORM_WIN32_WINDOWS = 1;
+inline constexpr DWORD VER_PLATFORM_WIN32_NT = 2;
+
+struct GUID {
+    DWORD Data1;
+    WORD Data2;
+    WORD Data3;
+    BYTE Data4[8];
+};
+using HDEVINFO = void*;
+struct SP_DEVINFO_DATA {
+    DWORD cbSize;
+    GUID ClassGuid;
+    DWORD DevInst;
+    ULONG_PTR Reserved;
+};
+using PSP_DEVINFO_DATA = SP_DEVINFO_DATA*;
+struct SP_DEVICE_INTERFACE_DATA {
+    DWORD cbSize;
+    GUID InterfaceClassGuid;
+    DWORD Flags;
+    ULONG_PTR Reserved;
+};
+using PSP_DEVICE_INTERFACE_DATA = SP_DEVICE_INTERFACE_DATA*;
+struct SP_DEVICE_INTERFACE_DETAIL_DATA_A {
+    DWORD cbSize;
+    char DevicePath[1];
+};
+using PSP_DEVICE_INTERFACE_DETAIL_DATA_A = SP_DEVICE_INTERFACE_DETAIL_DATA_A*;
+inline constexpr DWORD DIGCF_PRESENT = 0x02;
+inline constexpr DWORD DIGCF_DEVICEINTERFACE = 0x10;
+inline constexpr DWORD SPDRP_DEVICEDESC = 0x00;
+inline constexpr DWORD SPDRP_FRIENDLYNAME = 0x0C;
+inline constexpr DWORD SPDRP_LOCATION_INFORMATION = 0x0D;
+
+struct HKEY__;
+using HKEY = HKEY__*;
+using PHKEY = HKEY*;
+using REGSAM = DWORD;
+struct FILETIME {
+    DWORD dwLowDateTime;
+    DWORD dwHighDateTime;
+};
+using PFILETIME = FILETIME*;
+inline const HKEY HKEY_LOCAL_MACHINE = reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(0x80000002));
+inline constexpr REGSAM KEY_READ = 0x20019;
+
+inline constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
+inline constexpr DWORD ERROR_MORE_DATA = 234;
+inline constexpr DWORD ERROR_NO_MORE_ITEMS = 259;
+inline constexpr DWORD ERROR_INVALID_USER_BUFFER = 1784;
 
 // Threads
 inline constexpr int THREAD_PRIORITY_NORMAL = 0;

@@ -3,6 +3,7 @@
 
 #include "platform/osApi.h"
 #include "platform/posix/commApi.h"
+#include "platform/posix/discoveryApi.h"
 #include "platform/posix/event.h"
 #include "platform/posix/thread.h"
 
@@ -29,6 +30,9 @@ constexpr OsApi platformTable = {
     CreateEventA,  SetEvent,     ResetEvent,          WaitForSingleObject, BeginThread,
     TerminateThread, SetThreadPriority, getLastError, setLastErrorCode,    messageBox,
     isWindow,      postMessage,
+    GetVersionExA, SetupDiGetClassDevsA, SetupDiEnumDeviceInterfaces, SetupDiGetDeviceInterfaceDetailA,
+    SetupDiGetDeviceRegistryPropertyA, SetupDiDestroyDeviceInfoList,
+    RegOpenKeyExA, RegEnumKeyExA,        RegQueryValueExA, RegCloseKey,
 };
 
 }  // namespace

@@ -66,6 +66,16 @@ const OsApi& platformOsApi() {
         .MessageBoxA = ::MessageBoxA,
         .IsWindow = ::IsWindow,
         .PostMessageA = ::PostMessageA,
+        .GetVersionExA = ::GetVersionExA,
+        .SetupDiGetClassDevsA = ::SetupDiGetClassDevsA,
+        .SetupDiEnumDeviceInterfaces = ::SetupDiEnumDeviceInterfaces,
+        .SetupDiGetDeviceInterfaceDetailA = ::SetupDiGetDeviceInterfaceDetailA,
+        .SetupDiGetDeviceRegistryPropertyA = ::SetupDiGetDeviceRegistryPropertyA,
+        .SetupDiDestroyDeviceInfoList = ::SetupDiDestroyDeviceInfoList,
+        .RegOpenKeyExA = ::RegOpenKeyExA,
+        .RegEnumKeyExA = ::RegEnumKeyExA,
+        .RegQueryValueExA = ::RegQueryValueExA,
+        .RegCloseKey = ::RegCloseKey,
     };
     return table;
 }

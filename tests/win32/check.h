@@ -26,6 +26,7 @@ inline void record(bool ok, const char* expression, const char* file, int line) 
 void checkPortableCode();
 void checkOperations();
 void checkWriteQueue();
+void checkDiscovery();
 
 }  // namespace smoke
 

@@ -19,6 +19,7 @@ int main() {
         {"portable code", smoke::checkPortableCode},
         {"operations table", smoke::checkOperations},
         {"write queue", smoke::checkWriteQueue},
+        {"port discovery", smoke::checkDiscovery},
     };
     for (const auto& group : groups) {
         std::printf("-- %s\n", group.name);

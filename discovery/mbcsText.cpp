@@ -1,0 +1,15 @@
+#include "discovery/mbcsText.h"
+
+namespace {
+
+bool isLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
+
+}  // namespace
+
+std::size_t findText(std::string_view text, std::string_view needle) {
+    for (std::size_t i = 0; i + needle.size() <= text.size();) {
+        if (text.compare(i, needle.size(), needle) == 0) return i;
+        i += isLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() ? 2 : 1;
+    }
+    return std::string::npos;
+}
