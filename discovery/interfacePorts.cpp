@@ -1,10 +1,10 @@
 // The device-interface strategy: the present members of the serial-port interface class.
 #include <cstddef>
-#include <cstdio>
 #include <cstring>
 #include <vector>
 
 #include "discovery/comPorts.h"
+#include "discovery/raiseError.h"
 #include "platform/osApi.h"
 
 namespace {
@@ -15,12 +15,6 @@ constexpr GUID comPortInterface = {0x86E0D1E0, 0x8089, 0x11D0, {0x9C, 0xE4, 0x08
 // The detail record: its header, then a device path of up to 256 characters and its end.
 constexpr std::size_t detailSize = offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A, DevicePath) + 256 + 1;
 constexpr DWORD propertySize = 256;
-
-[[noreturn]] void raiseWithCode(const char* format, DWORD code) {
-    char text[128];
-    std::snprintf(text, sizeof text, format, static_cast<unsigned long>(code));
-    throw PortEnumError(text);
-}
 
 // Destroys the device information set however the walk ends.
 class DeviceSetGuard {

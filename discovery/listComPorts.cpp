@@ -3,15 +3,16 @@
 
 #include "discovery/comPorts.h"
 #include "discovery/mbcsText.h"
+#include "discovery/raiseError.h"
 #include "platform/osApi.h"
 
-namespace {
-
-[[noreturn]] void raiseWithCode(const char* format, DWORD code) {
+void raiseWithCode(const char* format, DWORD code) {
     char text[128];
     std::snprintf(text, sizeof text, format, static_cast<unsigned long>(code));
     throw PortEnumError(text);
 }
+
+namespace {
 
 // Whether devicePath can be opened right now; the handle is closed at once.
 bool canOpen(const std::string& devicePath) {
