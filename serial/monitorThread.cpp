@@ -56,8 +56,10 @@ void xbeeComm::dispatch(DWORD eventWord) {
         DWORD errors = 0;
         COMSTAT status{};
         // Without the queued count there is nothing sound to read.
-        if (os::ClearCommError(handle, &errors, &status) && status.cbInQue >= rxThreshold)
-            onReceive(status.cbInQue);
+        if (os::ClearCommError(handle, &errors, &status)) {
+            unreportedErrors_ |= errors;  // this call cleared them; onError reports them
+            if (status.cbInQue >= rxThreshold) onReceive(status.cbInQue);
+        }
     }
     if (eventWord & EV_TXEMPTY) onTxEmpty();
     if (eventWord & EV_CTS) onCts();
@@ -78,7 +80,11 @@ void xbeeCallbackComm::onReceive(DWORD count) {
         DWORD delivered = 0;
         const HANDLE port = handle;
         if (port != INVALID_HANDLE_VALUE) {
-            os::ReadFile(port, rxBuffer, static_cast<DWORD>(chunk), &delivered, &readOverlapped);
+            // A read that failed outright read nothing; its record still holds the
+            // previous read's result, so it must not be asked (the port went away).
+            if (!os::ReadFile(port, rxBuffer, static_cast<DWORD>(chunk), &delivered, &readOverlapped) &&
+                os::GetLastError() != ERROR_IO_PENDING)
+                break;
             os::GetOverlappedResult(port, &readOverlapped, &delivered, TRUE);
         }
         if (rxCallback != nullptr) rxCallback(rxBuffer, delivered);

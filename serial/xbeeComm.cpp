@@ -24,7 +24,19 @@ xbeeComm::xbeeComm() {
 
 xbeeComm::~xbeeComm() {
     xbeeComm::closePort();
+    waitForStaleThread();
     xbeeComm::releaseState();
+}
+
+// A thread that outlived closePort's 100 ms still uses this object: it must end
+// before the object goes. It stops at its next turn, as `running` is false.
+void xbeeComm::waitForStaleThread() {
+    if (threadHandle == nullptr) return;
+    running = false;
+    os::SetEvent(waitOverlapped.hEvent);
+    os::WaitForSingleObject(threadHandle, INFINITE);
+    os::CloseHandle(threadHandle);
+    threadHandle = nullptr;
 }
 
 void xbeeComm::initState() {
@@ -123,6 +135,8 @@ void xbeeComm::onError() {
     // Clearing the error state lets reading and writing go on, window or not.
     DWORD errors = 0;
     os::ClearCommError(handle, &errors, nullptr);
+    errors |= unreportedErrors_;
+    unreportedErrors_ = 0;
     postToOwner(WM_COMM_ERROR, static_cast<LPARAM>(errors));
 }
 
@@ -135,8 +149,9 @@ xbeeCallbackComm::xbeeCallbackComm() {
 }
 
 xbeeCallbackComm::~xbeeCallbackComm() {
-    // The thread may still read into rxBuffer until the port is closed.
+    // The thread may still read into rxBuffer until the port is closed and it has ended.
     xbeeComm::closePort();
+    waitForStaleThread();
     delete[] rxBuffer;
     rxBuffer = nullptr;
 }

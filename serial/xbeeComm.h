@@ -72,10 +72,14 @@ public:
 protected:
     // Hands one completed event word to the hooks.
     void dispatch(DWORD eventWord);
+    void waitForStaleThread();
 
 private:
     void postToOwner(UINT message, LPARAM lParam);
     void postModemLine(UINT message, DWORD line);
+
+    // Error bits cleared while handling received bytes, kept for onError (monitor thread).
+    DWORD unreportedErrors_ = 0;
 };
 
 class xbeeCallbackComm : public xbeeComm {

@@ -33,6 +33,7 @@ public:
     // Moves up to n of the oldest bytes to out; returns how many.
     std::size_t take(void* out, std::size_t n) {
         n = std::min(n, size_);
+        if (n == 0) return 0;
         const std::size_t first = std::min(n, bytes_.size() - head_);
         std::memcpy(out, bytes_.data() + head_, first);
         std::memcpy(static_cast<char*>(out) + first, bytes_.data(), n - first);

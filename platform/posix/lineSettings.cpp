@@ -6,6 +6,7 @@
 #include <asm/termbits.h>
 
 #include <cerrno>
+#include <cstring>
 
 #include "platform/posix/objects.h"
 
@@ -84,6 +85,25 @@ bool sameSettings(const termios2& a, const termios2& b) {
 
 }  // namespace
 
+static_assert(sizeof(termios2) <= sizeof(SavedSettings::bytes));
+
+SavedSettings saveSettings(int fd) {
+    SavedSettings saved;
+    termios2 t{};
+    if (get(fd, t)) {
+        std::memcpy(saved.bytes.data(), &t, sizeof t);
+        saved.valid = true;
+    }
+    return saved;
+}
+
+void restoreSettings(int fd, const SavedSettings& saved) {
+    if (!saved.valid) return;
+    termios2 t{};
+    std::memcpy(&t, saved.bytes.data(), sizeof t);
+    ioctl(fd, TCSETS2, &t);
+}
+
 bool makeRaw(int fd) {
     termios2 t{};
     if (!get(fd, t)) return false;
@@ -130,13 +150,15 @@ DWORD writeLineSettings(int fd, const DCB& dcb) {
     if (dcb.BaudRate == 0 || dcb.ByteSize < 5 || dcb.ByteSize > 8 || dcb.Parity > SPACEPARITY ||
         (dcb.StopBits != ONESTOPBIT && dcb.StopBits != TWOSTOPBITS))
         return ERROR_INVALID_PARAMETER;
-    termios2 asked{};
-    if (!get(fd, asked)) return errorFromErrno(errno);
+    termios2 before{};
+    if (!get(fd, before)) return errorFromErrno(errno);
+    termios2 asked = before;
     apply(dcb, asked);
     if (ioctl(fd, TCSETS2, &asked) != 0) return errorFromErrno(errno);
     termios2 kept{};
-    if (!get(fd, kept)) return errorFromErrno(errno);
-    return sameSettings(asked, kept) ? ERROR_SUCCESS : ERROR_INVALID_PARAMETER;
+    if (get(fd, kept) && sameSettings(asked, kept)) return ERROR_SUCCESS;
+    ioctl(fd, TCSETS2, &before);  // not kept: as it was
+    return ERROR_INVALID_PARAMETER;
 }
 
 unsigned bytesPerSecond(int fd) {

@@ -4,7 +4,17 @@
 
 #include "platform/winTypes.h"
 
+#include <array>
+
 namespace posix {
+
+// A terminal's settings as they were, to be put back later.
+struct SavedSettings {
+    alignas(8) std::array<unsigned char, 64> bytes{};
+    bool valid = false;
+};
+SavedSettings saveSettings(int fd);
+void restoreSettings(int fd, const SavedSettings& saved);
 
 // Raw mode, receiver on, modem control lines ignored for open/read. False on failure.
 bool makeRaw(int fd);
@@ -14,7 +24,7 @@ bool readLineSettings(int fd, DCB& dcb);
 
 // Applies dcb, then reads the settings back. ERROR_SUCCESS when the device kept every
 // field that was asked; otherwise a Windows error code (87 for values out of range or a
-// device that changed them, or the ioctl's error).
+// device that changed them, or the ioctl's error), with the earlier settings put back.
 DWORD writeLineSettings(int fd, const DCB& dcb);
 
 // Bytes per second at the current settings (at least 1), for drain-time estimates.

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <optional>
 #include <cerrno>
 #include <cstring>
 
@@ -18,6 +19,27 @@ namespace {
 
 constexpr DWORD MAXDWORD = 0xFFFFFFFF;
 constexpr DWORD purgeFlags = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR;
+constexpr unsigned long long longestTimeoutMs = 1ull << 40;  // ~35 years; longer means never
+
+// The record of a call made without one: an event of its own, for that call only.
+class OwnRecord {
+public:
+    OwnRecord() { record.hEvent = addObject(std::make_shared<Event>()); }
+    ~OwnRecord() { removeObject(record.hEvent); }
+    OwnRecord(const OwnRecord&) = delete;
+    OwnRecord& operator=(const OwnRecord&) = delete;
+    OVERLAPPED record{};
+};
+
+// Raises or drops DTR and RTS as the DCB asks; handshake and toggle modes are left to
+// the driver. Devices without modem lines (ptys) ignore it.
+void applyControlLines(int fd, const DCB& dcb) {
+    int dtr = TIOCM_DTR, rts = TIOCM_RTS;
+    if (dcb.fDtrControl == DTR_CONTROL_ENABLE) ioctl(fd, TIOCMBIS, &dtr);
+    if (dcb.fDtrControl == DTR_CONTROL_DISABLE) ioctl(fd, TIOCMBIC, &dtr);
+    if (dcb.fRtsControl == RTS_CONTROL_ENABLE) ioctl(fd, TIOCMBIS, &rts);
+    if (dcb.fRtsControl == RTS_CONTROL_DISABLE) ioctl(fd, TIOCMBIC, &rts);
+}
 
 }  // namespace
 
@@ -36,10 +58,15 @@ std::shared_ptr<Port> Port::open(const std::string& path, DWORD& error) {
     // Exclusive: flock keeps out every other opener, this process included;
     // TIOCEXCL also keeps out programs that do not use flock.
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) return refuse(ERROR_ACCESS_DENIED);
+    const SavedSettings saved = saveSettings(fd);  // put back at close
     if (ioctl(fd, TIOCEXCL) != 0 || !makeRaw(fd)) return refuse(errorFromErrno(errno));
     auto port = std::make_shared<Port>(fd);
     if (!port->wake_.valid()) return refuse(ERROR_NOT_ENOUGH_MEMORY);
+    port->saved_ = saved;
+    port->dcb_.fDtrControl = DTR_CONTROL_ENABLE;  // Linux raises both lines at open
+    port->dcb_.fRtsControl = RTS_CONTROL_ENABLE;
     readLineSettings(fd, port->dcb_);
+    port->startCounters();
     port->service_ = std::thread([raw = port.get()] { raw->serve(); });
     port->modem_ = ModemWatcher::start(fd, [raw = port.get()](DWORD events) {
         std::lock_guard lock(raw->mutex_);
@@ -72,7 +99,8 @@ void Port::close() {
     modem_.reset();
     if (service_.joinable()) service_.join();
     ioctl(fd_, TIOCNXCL);
-    ::close(fd_);  // also releases the flock
+    restoreSettings(fd_, saved_);  // a port that was only looked at stays as it was
+    ::close(fd_);                  // also releases the flock
 }
 
 // ---- the service thread ------------------------------------------------------------
@@ -159,6 +187,13 @@ void Port::pumpOutput() {
     startDrainCheck();
 }
 
+// The driver's counters run across opens: errors from before this open are not news.
+void Port::startCounters() {
+    serial_icounter_struct now{};
+    countersWork_ = ioctl(fd_, TIOCGICOUNT, &now) == 0;
+    counters_ = {now.frame, now.overrun, now.parity, now.brk, now.buf_overrun};
+}
+
 // Line errors and breaks come from the driver's counters, where it keeps them.
 void Port::noteLineErrors() {
     if (!countersWork_) return;
@@ -197,6 +232,7 @@ void Port::feedRead(Clock::time_point now) {
     if (moved > 0) {
         r.got += moved;
         r.lastByte = now;
+        r.overlapped->InternalHigh = r.got;  // progress so far, as the record shows it
     }
     const bool done = r.got == r.wanted || (r.anyByteCompletes && r.got > 0) || now >= r.deadline ||
                       (r.got > 0 && r.interval.count() > 0 && now >= r.lastByte + r.interval);
@@ -253,8 +289,7 @@ void Port::abortWrites(DWORD status) {
 void Port::complete(OVERLAPPED* overlapped, DWORD status, DWORD bytes) {
     overlapped->InternalHigh = bytes;
     overlapped->Internal = status;
-    if (overlapped->hEvent != nullptr) signalEventHandle(overlapped->hEvent);
-    else ownDone_.set();
+    signalEventHandle(overlapped->hEvent);
 }
 
 // ---- the operations ----------------------------------------------------------------
@@ -265,24 +300,27 @@ BOOL Port::usable() {
     return TRUE;
 }
 
-// The record an operation reports through: the caller's, or for a call without one,
-// a record of its own that the call then waits on.
-OVERLAPPED* Port::recordFor(OVERLAPPED* given, OVERLAPPED& own) { return given != nullptr ? given : &own; }
+// A pending operation needs its record's event: that is how its completion is told.
+BOOL Port::checkRecord(const OVERLAPPED* overlapped) {
+    if (overlapped != nullptr && overlapped->hEvent == nullptr) return fail(ERROR_INVALID_PARAMETER);
+    return TRUE;
+}
 
 void Port::startPending(OVERLAPPED* record, DWORD transferred) {
     record->Internal = STATUS_PENDING;
     record->InternalHigh = transferred;
-    if (record->hEvent != nullptr) posix::ResetEvent(record->hEvent);
-    else ownDone_.reset();
+    posix::ResetEvent(record->hEvent);
 }
 
 // Waits (when asked) for record to complete, reading the device meanwhile when the
 // record is the pending event wait or read, and reports its outcome. As on Windows,
-// the record's event being set also ends the wait, complete or not.
-BOOL Port::awaitResult(std::unique_lock<std::mutex>& lock, OVERLAPPED* record, DWORD* transferred, bool wait) {
-    std::shared_ptr<Event> event;
-    if (record->hEvent != nullptr) event = std::dynamic_pointer_cast<Event>(findObject(record->hEvent));
-    const int eventFd = event ? event->signalFd() : ownDone_.signalFd();
+// the record's event being set also ends the wait, complete or not, unless the call
+// waits for its own record (untilDone).
+BOOL Port::awaitResult(std::unique_lock<std::mutex>& lock, OVERLAPPED* record, DWORD* transferred, bool wait,
+                       bool untilDone) {
+    const auto event = std::dynamic_pointer_cast<Event>(findObject(record->hEvent));
+    if (wait && record->Internal == STATUS_PENDING && !event) return fail(ERROR_INVALID_HANDLE);
+    const int eventFd = event ? event->signalFd() : -1;
     while (wait && record->Internal == STATUS_PENDING) {
         const bool drive = !gone_ && !closing_ && (record == waitRecord_ || record == read_.overlapped);
         pollfd fds[2] = {{eventFd, POLLIN, 0}, {fd_, POLLIN, 0}};
@@ -297,7 +335,7 @@ BOOL Port::awaitResult(std::unique_lock<std::mutex>& lock, OVERLAPPED* record, D
             else if (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)) markGone();
         }
         feedRead(Clock::now());
-        if (ready > 0 && fds[0].revents != 0) break;  // the event is set
+        if (!untilDone && ready > 0 && fds[0].revents != 0) break;  // the event is set
     }
     if (record->Internal == STATUS_PENDING) return fail(ERROR_IO_INCOMPLETE);
     if (transferred != nullptr) *transferred = static_cast<DWORD>(record->InternalHigh);
@@ -319,6 +357,7 @@ BOOL Port::setState(const DCB& dcb) {
     if (!usable()) return FALSE;
     const DWORD error = writeLineSettings(fd_, dcb);
     if (error != ERROR_SUCCESS) return fail(error);
+    applyControlLines(fd_, dcb);
     dcb_ = dcb;
     return TRUE;
 }
@@ -386,7 +425,7 @@ BOOL Port::setMask(DWORD mask) {
 
 BOOL Port::waitEvent(DWORD* eventWord, OVERLAPPED* overlapped) {
     std::unique_lock lock(mutex_);
-    if (!usable()) return FALSE;
+    if (!usable() || !checkRecord(overlapped)) return FALSE;
     if (eventWord == nullptr || mask_ == 0 || waitRecord_ != nullptr) return fail(ERROR_INVALID_PARAMETER);
     if (history_ != 0) {
         *eventWord = history_;
@@ -394,30 +433,34 @@ BOOL Port::waitEvent(DWORD* eventWord, OVERLAPPED* overlapped) {
         if (overlapped != nullptr) complete(overlapped, ERROR_SUCCESS, sizeof(DWORD));
         return TRUE;
     }
-    OVERLAPPED own{};
-    OVERLAPPED* record = recordFor(overlapped, own);
+    std::optional<OwnRecord> own;
+    if (overlapped == nullptr) own.emplace();
+    OVERLAPPED* record = overlapped != nullptr ? overlapped : &own->record;
     startPending(record, 0);
     waitWord_ = eventWord;
     waitRecord_ = record;
-    if (overlapped == nullptr) return awaitResult(lock, record, nullptr, true);
+    if (own) return awaitResult(lock, record, nullptr, true, true);
     return fail(ERROR_IO_PENDING);
 }
 
 BOOL Port::overlappedResult(OVERLAPPED* overlapped, DWORD* transferred, BOOL wait) {
     std::unique_lock lock(mutex_);
-    return awaitResult(lock, overlapped, transferred, wait != FALSE);
+    return awaitResult(lock, overlapped, transferred, wait != FALSE, false);
 }
 
 BOOL Port::read(void* buffer, DWORD count, DWORD* read, OVERLAPPED* overlapped) {
     std::unique_lock lock(mutex_);
     if (read != nullptr) *read = 0;
-    if (!usable()) return FALSE;
+    if (!usable() || !checkRecord(overlapped)) return FALSE;
     if (read_.overlapped != nullptr) return fail(ERROR_INVALID_PARAMETER);  // one read at a time
 
     const COMMTIMEOUTS& t = timeouts_;
     const bool atOnce = t.ReadIntervalTimeout == MAXDWORD && t.ReadTotalTimeoutMultiplier == 0 &&
                         t.ReadTotalTimeoutConstant == 0;
-    if (input_.size() < count && !gone_) pumpInput();  // bytes in the device count as queued
+    if (input_.size() < count) {
+        pumpInput();  // bytes in the device count as queued
+        if (gone_) return fail(ERROR_BAD_COMMAND);
+    }
     const auto got = static_cast<DWORD>(input_.take(buffer, count));
     if (got == count || atOnce || stopping_) {
         if (read != nullptr) *read = got;
@@ -425,8 +468,9 @@ BOOL Port::read(void* buffer, DWORD count, DWORD* read, OVERLAPPED* overlapped) 
         return TRUE;
     }
 
-    OVERLAPPED own{};
-    OVERLAPPED* record = recordFor(overlapped, own);
+    std::optional<OwnRecord> own;
+    if (overlapped == nullptr) own.emplace();
+    OVERLAPPED* record = overlapped != nullptr ? overlapped : &own->record;
     PendingRead r;
     r.overlapped = record;
     r.buffer = static_cast<unsigned char*>(buffer);
@@ -443,20 +487,20 @@ BOOL Port::read(void* buffer, DWORD count, DWORD* read, OVERLAPPED* overlapped) 
     }
     unsigned long long totalMs = t.ReadTotalTimeoutConstant;
     if (!r.anyByteCompletes) totalMs += static_cast<unsigned long long>(t.ReadTotalTimeoutMultiplier) * count;
-    if (totalMs > 0) r.deadline = now + std::chrono::milliseconds(totalMs);
+    if (totalMs > 0 && totalMs < longestTimeoutMs) r.deadline = now + std::chrono::milliseconds(totalMs);
     if (!r.anyByteCompletes && t.ReadIntervalTimeout != 0 && t.ReadIntervalTimeout != MAXDWORD)
         r.interval = std::chrono::milliseconds(t.ReadIntervalTimeout);
 
     startPending(record, got);
     read_ = r;
-    if (overlapped == nullptr) return awaitResult(lock, record, read, true);
+    if (own) return awaitResult(lock, record, read, true, true);
     return fail(ERROR_IO_PENDING);
 }
 
 BOOL Port::write(const void* buffer, DWORD count, DWORD* written, OVERLAPPED* overlapped) {
     std::unique_lock lock(mutex_);
     if (written != nullptr) *written = 0;
-    if (!usable()) return FALSE;
+    if (!usable() || !checkRecord(overlapped)) return FALSE;
     if (queuedBytes_ + count > writeQueueLimit) return fail(ERROR_NOT_ENOUGH_QUOTA);
     const auto* bytes = static_cast<const unsigned char*>(buffer);
 
@@ -481,15 +525,16 @@ BOOL Port::write(const void* buffer, DWORD count, DWORD* written, OVERLAPPED* ov
         return TRUE;
     }
 
-    OVERLAPPED own{};
-    OVERLAPPED* record = recordFor(overlapped, own);
+    std::optional<OwnRecord> own;
+    if (overlapped == nullptr) own.emplace();
+    OVERLAPPED* record = overlapped != nullptr ? overlapped : &own->record;
     for (PendingWrite& w : writes_)
         if (w.overlapped == record) w.overlapped = nullptr;  // the record now follows this write
     writes_.push_back({record, std::vector<unsigned char>(bytes + done, bytes + count), 0, count});
     queuedBytes_ += count - done;
     startPending(record, 0);
     wake_.set();
-    if (overlapped == nullptr) return awaitResult(lock, record, written, true);
+    if (own) return awaitResult(lock, record, written, true, true);
     return fail(ERROR_IO_PENDING);
 }
 

@@ -2,7 +2,7 @@
 // the device is read into, an event history for WaitCommEvent, overlapped reads with
 // Windows time-outs, and an output queue that takes each write over at the call.
 //
-// Input is read by whoever needs it, so received bytes cost no hand-over between
+// Overlapped records must carry an event. Input is read by whoever needs it, so received bytes cost no hand-over between
 // threads: a thread waiting in GetOverlappedResult on a pending event wait or read
 // polls the device itself, and ClearCommError and ReadFile take what has come. An
 // operation still pending completes through GetOverlappedResult (or SetCommMask,
@@ -22,6 +22,7 @@
 
 #include "platform/posix/byteRing.h"
 #include "platform/posix/event.h"
+#include "platform/posix/lineSettings.h"
 #include "platform/posix/modemWatcher.h"
 
 namespace posix {
@@ -86,14 +87,16 @@ private:
     void abortWrites(DWORD status);
     void complete(OVERLAPPED* overlapped, DWORD status, DWORD bytes);
     BOOL usable();
-    OVERLAPPED* recordFor(OVERLAPPED* given, OVERLAPPED& own);
+    BOOL checkRecord(const OVERLAPPED* overlapped);
     void startPending(OVERLAPPED* record, DWORD transferred);
-    BOOL awaitResult(std::unique_lock<std::mutex>& lock, OVERLAPPED* record, DWORD* transferred, bool wait);
+    BOOL awaitResult(std::unique_lock<std::mutex>& lock, OVERLAPPED* record, DWORD* transferred, bool wait,
+                     bool untilDone);
+    void startCounters();
 
     const int fd_;
     std::mutex mutex_;
-    Event wake_;      // tells the service thread to look again
-    Event ownDone_;   // set when a record without an event of its own completes
+    Event wake_;  // tells the service thread to look again
+    SavedSettings saved_{};
     std::thread service_;
     std::unique_ptr<ModemWatcher> modem_;  // only for devices with modem lines
 

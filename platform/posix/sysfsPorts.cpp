@@ -34,10 +34,12 @@ std::string asciiOnly(const std::string& text) {
 }
 
 // An 8250-family port without a UART behind it (most ttyS entries on a PC). The sysfs
-// "type" says so; without it, TIOCGSERIAL on a read-only, non-blocking open does.
-bool hasNoUart(const fs::path& ttyFolder, const std::string& ttyName) {
+// "type" says so; without it, TIOCGSERIAL on a read-only, non-blocking open does, on
+// the machine's own sysfs only (a test tree's names are not this machine's devices).
+bool hasNoUart(const fs::path& ttyFolder, const std::string& ttyName, bool ownSysfs) {
     std::error_code error;
     if (fs::exists(ttyFolder / "type", error)) return readLine(ttyFolder / "type") == "0";
+    if (!ownSysfs) return false;
     const int fd = ::open(("/dev/" + ttyName).c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return true;
     serial_struct info{};
@@ -116,7 +118,7 @@ std::vector<SerialDevice> listSerialDevices(const std::string& sysfsRoot, const 
         const std::string ttyName = entry.path().filename().string();
         const int n = comNumberOfTty(ttyName);
         if (n == 0 || !fs::exists(entry.path() / "device", error)) continue;
-        if (ttyName.rfind("ttyS", 0) == 0 && hasNoUart(entry.path(), ttyName)) continue;
+        if (ttyName.rfind("ttyS", 0) == 0 && hasNoUart(entry.path(), ttyName, sysfsRoot == "/sys")) continue;
         const Naming naming = nameOf(entry.path(), ttyName);
         byNumber[n] = {"/dev/" + ttyName, withCom(naming.name, n), naming.name, naming.location, n};
     }

@@ -45,11 +45,13 @@ public:
         if (state_->tid != 0) applyNice(state_->tid, state_->niceDelta);
     }
 
+    // A Windows priority level is relative to the process: the thread's nice value
+    // becomes the process's minus the level. Best effort: raising priority needs
+    // privileges an ordinary user lacks.
     static void applyNice(pid_t tid, int delta) {
-        // Best effort: raising priority needs privileges an ordinary user lacks.
         errno = 0;
-        const int now = getpriority(PRIO_PROCESS, static_cast<id_t>(tid));
-        if (errno == 0) setpriority(PRIO_PROCESS, static_cast<id_t>(tid), now + delta);
+        const int process = getpriority(PRIO_PROCESS, 0);
+        if (errno == 0) setpriority(PRIO_PROCESS, static_cast<id_t>(tid), process + delta);
     }
 
 private:
@@ -63,7 +65,7 @@ void* runThread(void* raw) {
     {
         std::lock_guard lock(state->mutex);
         state->tid = static_cast<pid_t>(syscall(SYS_gettid));
-        if (state->niceDelta != 0) Thread::applyNice(state->tid, state->niceDelta);
+        if (state->niceDelta != 0) Thread::applyNice(state->tid, state->niceDelta);  // asked before it ran
     }
     state->entry(state->argument);
     state->ended.set();

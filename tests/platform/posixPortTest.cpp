@@ -1,8 +1,12 @@
 // The Linux serial operations over real pseudo-terminals.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <numeric>
+#include <thread>
 #include <vector>
 
 #include "platform/osApi.h"
@@ -247,6 +251,90 @@ TEST_F(PortTest, WriteQueueIsBoundedAndDrainEndsInTxEmpty) {
     }
     EXPECT_EQ(word, EV_TXEMPTY);
     os::CloseHandle(waitRecord.hEvent);
+}
+
+TEST_F(PortTest, FailedSettingsLeaveThePortAsItWas) {
+    DCB dcb{};
+    ASSERT_TRUE(os::GetCommState(port, &dcb));
+    dcb.BaudRate = 230400;
+    dcb.ByteSize = 8;
+    ASSERT_TRUE(os::SetCommState(port, &dcb));
+    DCB seven = dcb;
+    seven.BaudRate = 9600;
+    seven.ByteSize = 7;
+    ASSERT_FALSE(os::SetCommState(port, &seven));
+    DCB read{};
+    ASSERT_TRUE(os::GetCommState(port, &read));
+    EXPECT_EQ(read.BaudRate, 230400u) << "the rate of the refused settings stayed";
+}
+
+TEST(PosixPortOpen, ClosingPutsTheTerminalSettingsBack) {
+    PtyPeer peer;
+    const int slave = ::open(peer.slavePath().c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(slave, 0);
+    termios cooked{};
+    tcgetattr(slave, &cooked);
+    cooked.c_lflag |= ICANON | ECHO;
+    cooked.c_oflag |= OPOST;
+    tcsetattr(slave, TCSANOW, &cooked);
+    // Opened without overlapping, as the port list's open check does.
+    const HANDLE port = os::CreateFileA(peer.comPath().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                        OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(port, INVALID_HANDLE_VALUE);
+    termios during{};
+    tcgetattr(slave, &during);
+    EXPECT_FALSE(during.c_lflag & ICANON) << "raw while open";
+    os::CloseHandle(port);
+    termios after{};
+    tcgetattr(slave, &after);
+    ::close(slave);
+    EXPECT_TRUE(after.c_lflag & ICANON);
+    EXPECT_TRUE(after.c_lflag & ECHO);
+    EXPECT_TRUE(after.c_oflag & OPOST);
+}
+
+TEST_F(PortTest, ReadAfterTheDeviceWentFailsAtOnce) {
+    peer.closeMaster();
+    char text[4];
+    DWORD got = 0;
+    EXPECT_FALSE(os::ReadFile(port, text, 4, &got, &record));
+    EXPECT_EQ(os::GetLastError(), ERROR_BAD_COMMAND) << "not left pending on a dead port";
+}
+
+TEST_F(PortTest, HugeTotalTimeOutMeansNoTimeOut) {
+    COMMTIMEOUTS timeouts{0, 0xFFFFFFFF, 0, 0, 0};
+    ASSERT_TRUE(os::SetCommTimeouts(port, &timeouts));
+    static char text[4096];
+    DWORD got = 0;
+    ASSERT_FALSE(os::ReadFile(port, text, sizeof text, &got, &record));
+    peer.send("x");
+    ASSERT_TRUE(eventually([&] { return queued(port) == 0 && record.InternalHigh == 1; }));
+    ASSERT_TRUE(os::PurgeComm(port, PURGE_RXABORT));
+    EXPECT_FALSE(os::GetOverlappedResult(port, &record, &got, TRUE)) << "the read had ended on its own";
+    EXPECT_EQ(os::GetLastError(), ERROR_OPERATION_ABORTED);
+    EXPECT_EQ(got, 1u);
+}
+
+TEST_F(PortTest, CallsWithoutARecordEachWaitForTheirOwnEnd) {
+    COMMTIMEOUTS timeouts{0, 0, 0, 0, 0};  // a read waits for all its bytes
+    ASSERT_TRUE(os::SetCommTimeouts(port, &timeouts));
+    ASSERT_TRUE(os::SetCommMask(port, EV_RXCHAR));
+    char text[5] = {};
+    BOOL readDone = FALSE;
+    std::thread reader([&] {
+        DWORD got = 0;
+        readDone = os::ReadFile(port, text, 4, &got, nullptr);
+    });
+    std::thread waiter([&] {
+        DWORD word = 0;
+        os::WaitCommEvent(port, &word, nullptr);
+    });
+    peer.send("a");
+    waiter.join();  // its end must not end the read, which still lacks three bytes
+    peer.send("bcd");
+    reader.join();
+    EXPECT_TRUE(readDone);
+    EXPECT_STREQ(text, "abcd");
 }
 
 TEST_F(PortTest, PseudoTerminalHasNoModemLines) {

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <memory>
 #include <cstring>
 #include <mutex>
 #include <numeric>
@@ -366,6 +368,87 @@ TEST_F(XbeeCommTest, PulledDeviceDoesNotKeepTheThreadBusy) {
     EXPECT_LT(waits - before, 200);
     comm.closePort();
     EXPECT_EQ(terminateCalls, 0);
+}
+
+TEST_F(XbeeCommTest, PulledDeviceInTheMiddleOfAReceiveHandsOnNothingTwice) {
+    static PtyPeer* pulled;
+    static HANDLE portOfTest;
+    pulled = &peer;
+    comm.rxCallback = [](const std::uint8_t* bytes, std::uint32_t count) -> std::int32_t {
+        recordChunk(bytes, count);
+        if (received.snapshot().size() == 1) {
+            pulled->closeMaster();  // the adapter goes, and the window looks at the port
+            DWORD errors = 0;
+            os::ClearCommError(portOfTest, &errors, nullptr);
+        }
+        return static_cast<std::int32_t>(count);
+    };
+    comm.rxThreshold = 3000;
+    open();
+    portOfTest = comm.handle;
+    const Bytes sent = counting(3000);
+    peer.send(sent);
+    ASSERT_TRUE(eventually([] { return received.bytes() > 0; }));
+    comm.closePort();
+    Bytes joined;
+    for (const Bytes& c : received.snapshot()) joined.insert(joined.end(), c.begin(), c.end());
+    ASSERT_LE(joined.size(), sent.size());
+    EXPECT_TRUE(std::equal(joined.begin(), joined.end(), sent.begin())) << "a chunk was handed on twice";
+}
+
+TEST_F(XbeeCommTest, ErrorBitsClearedWhileReceivingStillReachOnError) {
+    class Posting : public xbeeComm {
+    public:
+        using xbeeComm::dispatch;
+    } plain;
+    setPath(plain, peer);
+    static LPARAM postedErrors;
+    postedErrors = -1;
+    api->IsWindow = [](HWND window) -> BOOL { return window != nullptr; };
+    api->PostMessageA = [](HWND, UINT message, WPARAM, LPARAM lParam) -> BOOL {
+        if (message == WM_COMM_ERROR) postedErrors = lParam;
+        return TRUE;
+    };
+    // The receive step's ClearCommError is the one that sees the framing error.
+    api->ClearCommError = [](HANDLE port, LPDWORD errors, LPCOMSTAT status) -> BOOL {
+        const BOOL ok = platformOsApi().ClearCommError(port, errors, status);
+        if (errors != nullptr) *errors = status != nullptr ? CE_FRAME : 0;
+        return ok;
+    };
+    plain.startThread = false;
+    ASSERT_TRUE(plain.openPort());
+    plain.ownerWindow = reinterpret_cast<HWND>(0x1234);
+    plain.dispatch(EV_RXCHAR | EV_ERR);
+    EXPECT_EQ(postedErrors, static_cast<LPARAM>(CE_FRAME));
+    plain.closePort();
+}
+
+TEST_F(XbeeCommTest, DestroyingTheObjectWaitsForAThreadThatOutlivedClosing) {
+    static HANDLE release;
+    static std::atomic<bool> inCallback, destroying;
+    release = os::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    inCallback = false;
+    destroying = false;
+    auto doomed = std::make_unique<xbeeCallbackComm>();
+    setPath(*doomed, peer);
+    doomed->rxCallback = [](const std::uint8_t*, std::uint32_t count) -> std::int32_t {
+        inCallback = true;
+        os::WaitForSingleObject(release, INFINITE);
+        return static_cast<std::int32_t>(count);
+    };
+    ASSERT_TRUE(doomed->openPort());
+    peer.send("x");
+    ASSERT_TRUE(eventually([] { return inCallback.load(); }));
+    doomed->closePort();
+    ASSERT_NE(doomed->threadHandle, nullptr);
+    std::thread releaser([] {
+        eventually([] { return destroying.load(); });
+        os::SetEvent(release);
+    });
+    destroying = true;
+    doomed.reset();  // must not free what the thread still uses (ASan would tell)
+    releaser.join();
+    os::CloseHandle(release);
 }
 
 TEST_F(XbeeCommTest, StaleThreadBlocksOpeningUntilItEnds) {
