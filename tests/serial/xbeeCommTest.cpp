@@ -371,29 +371,46 @@ TEST_F(XbeeCommTest, PulledDeviceDoesNotKeepTheThreadBusy) {
 }
 
 TEST_F(XbeeCommTest, PulledDeviceInTheMiddleOfAReceiveHandsOnNothingTwice) {
-    static PtyPeer* pulled;
-    static HANDLE portOfTest;
-    pulled = &peer;
+    // After the first chunk the adapter goes, and the window looks at the port, while
+    // the monitor thread still has chunks of that receive to read.
+    static HANDLE firstChunk, pulled;
+    firstChunk = os::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    pulled = os::CreateEventA(nullptr, TRUE, FALSE, nullptr);
     comm.rxCallback = [](const std::uint8_t* bytes, std::uint32_t count) -> std::int32_t {
         recordChunk(bytes, count);
         if (received.snapshot().size() == 1) {
-            pulled->closeMaster();  // the adapter goes, and the window looks at the port
-            DWORD errors = 0;
-            os::ClearCommError(portOfTest, &errors, nullptr);
+            os::SetEvent(firstChunk);
+            os::WaitForSingleObject(pulled, INFINITE);
         }
         return static_cast<std::int32_t>(count);
     };
+    // The thread's next event wait shows that it is done with that receive.
+    static std::atomic<bool> afterPull;
+    static std::atomic<int> waitsAfterPull;
+    afterPull = false;
+    waitsAfterPull = 0;
+    api->WaitCommEvent = [](HANDLE port, LPDWORD word, LPOVERLAPPED record) -> BOOL {
+        if (afterPull) ++waitsAfterPull;
+        return platformOsApi().WaitCommEvent(port, word, record);
+    };
     comm.rxThreshold = 3000;
     open();
-    portOfTest = comm.handle;
     const Bytes sent = counting(3000);
     peer.send(sent);
-    ASSERT_TRUE(eventually([] { return received.bytes() > 0; }));
+    ASSERT_EQ(os::WaitForSingleObject(firstChunk, 20000), WAIT_OBJECT_0);
+    peer.closeMaster();
+    DWORD errors = 0;
+    os::ClearCommError(comm.handle, &errors, nullptr);
+    afterPull = true;
+    os::SetEvent(pulled);
+    ASSERT_TRUE(eventually([] { return waitsAfterPull > 0; }));
     comm.closePort();
     Bytes joined;
     for (const Bytes& c : received.snapshot()) joined.insert(joined.end(), c.begin(), c.end());
     ASSERT_LE(joined.size(), sent.size());
     EXPECT_TRUE(std::equal(joined.begin(), joined.end(), sent.begin())) << "a chunk was handed on twice";
+    os::CloseHandle(firstChunk);
+    os::CloseHandle(pulled);
 }
 
 TEST_F(XbeeCommTest, ErrorBitsClearedWhileReceivingStillReachOnError) {
