@@ -87,11 +87,7 @@ void Port::close() {
         std::lock_guard lock(mutex_);
         if (closing_) return;
         closing_ = true;
-        if (waitRecord_ != nullptr) {
-            *waitWord_ = 0;
-            complete(waitRecord_, ERROR_OPERATION_ABORTED, 0);
-            waitRecord_ = nullptr;
-        }
+        endWait(0, ERROR_OPERATION_ABORTED);
         abortRead(ERROR_OPERATION_ABORTED);
         abortWrites(ERROR_OPERATION_ABORTED);
     }
@@ -218,11 +214,17 @@ void Port::noteLineErrors() {
 void Port::raise(DWORD events) {
     history_ |= events & mask_;
     if (waitRecord_ != nullptr && history_ != 0) {
-        *waitWord_ = history_;
+        endWait(history_, ERROR_SUCCESS);
         history_ = 0;
-        complete(waitRecord_, ERROR_SUCCESS, sizeof(DWORD));
-        waitRecord_ = nullptr;
     }
+}
+
+// Completes the pending event wait, if any, with word.
+void Port::endWait(DWORD word, DWORD status) {
+    if (waitRecord_ == nullptr) return;
+    *waitWord_ = word;
+    complete(waitRecord_, status, status == ERROR_SUCCESS ? sizeof(DWORD) : 0);
+    waitRecord_ = nullptr;
 }
 
 void Port::feedRead(Clock::time_point now) {
@@ -263,11 +265,7 @@ void Port::checkDrain(Clock::time_point now) {
 
 void Port::markGone() {
     gone_ = true;
-    if (waitRecord_ != nullptr) {
-        *waitWord_ = 0;
-        complete(waitRecord_, ERROR_BAD_COMMAND, 0);
-        waitRecord_ = nullptr;
-    }
+    endWait(0, ERROR_BAD_COMMAND);
     abortRead(ERROR_BAD_COMMAND);
     abortWrites(ERROR_BAD_COMMAND);
     drainPending_ = false;
@@ -410,11 +408,7 @@ BOOL Port::setMask(DWORD mask) {
     const DWORD previous = mask_;
     mask_ = mask;
     history_ = rxNewlyAsked ? EV_RXCHAR : 0;
-    if (waitRecord_ != nullptr) {  // a pending wait ends with the word 0
-        *waitWord_ = 0;
-        complete(waitRecord_, ERROR_SUCCESS, sizeof(DWORD));
-        waitRecord_ = nullptr;
-    }
+    endWait(0, ERROR_SUCCESS);  // a pending wait ends with the word 0
     // Mask 0 after a mask is how a monitor thread is stopped: a read it may be blocked
     // in ends too, and until a mask is set again reads take what is there and do not
     // wait, so a stop that comes just before a read cannot hold the thread either.

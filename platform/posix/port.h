@@ -79,6 +79,7 @@ private:
     void pumpOutput();
     void noteLineErrors();
     void raise(DWORD events);
+    void endWait(DWORD word, DWORD status);
     void feedRead(Clock::time_point now);
     void startDrainCheck();
     void checkDrain(Clock::time_point now);
