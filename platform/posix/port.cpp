@@ -304,6 +304,14 @@ BOOL Port::checkRecord(const OVERLAPPED* overlapped) {
     return TRUE;
 }
 
+// An operation that completed within its call: as on Windows, its record (if any)
+// completes too, and the call reports success.
+BOOL Port::doneAtOnce(OVERLAPPED* overlapped, DWORD transferred, DWORD* reported) {
+    if (reported != nullptr) *reported = transferred;
+    if (overlapped != nullptr) complete(overlapped, ERROR_SUCCESS, transferred);
+    return TRUE;
+}
+
 void Port::startPending(OVERLAPPED* record, DWORD transferred) {
     record->Internal = STATUS_PENDING;
     record->InternalHigh = transferred;
@@ -457,9 +465,7 @@ BOOL Port::read(void* buffer, DWORD count, DWORD* read, OVERLAPPED* overlapped) 
     }
     const auto got = static_cast<DWORD>(input_.take(buffer, count));
     if (got == count || atOnce || stopping_) {
-        if (read != nullptr) *read = got;
-        if (overlapped != nullptr) complete(overlapped, ERROR_SUCCESS, got);
-        return TRUE;
+        return doneAtOnce(overlapped, got, read);
     }
 
     std::optional<OwnRecord> own;
@@ -474,11 +480,7 @@ BOOL Port::read(void* buffer, DWORD count, DWORD* read, OVERLAPPED* overlapped) 
     r.lastByte = now;
     r.anyByteCompletes = t.ReadIntervalTimeout == MAXDWORD && t.ReadTotalTimeoutMultiplier == MAXDWORD &&
                          t.ReadTotalTimeoutConstant != 0 && t.ReadTotalTimeoutConstant != MAXDWORD;
-    if (r.anyByteCompletes && got > 0) {
-        if (read != nullptr) *read = got;
-        if (overlapped != nullptr) complete(overlapped, ERROR_SUCCESS, got);
-        return TRUE;
-    }
+    if (r.anyByteCompletes && got > 0) return doneAtOnce(overlapped, got, read);
     unsigned long long totalMs = t.ReadTotalTimeoutConstant;
     if (!r.anyByteCompletes) totalMs += static_cast<unsigned long long>(t.ReadTotalTimeoutMultiplier) * count;
     if (totalMs > 0 && totalMs < longestTimeoutMs) r.deadline = now + std::chrono::milliseconds(totalMs);
@@ -514,9 +516,7 @@ BOOL Port::write(const void* buffer, DWORD count, DWORD* written, OVERLAPPED* ov
     if (done == count) {
         startDrainCheck();
         if (drainPending_) wake_.set();  // the service thread looks again later
-        if (written != nullptr) *written = count;
-        if (overlapped != nullptr) complete(overlapped, ERROR_SUCCESS, count);
-        return TRUE;
+        return doneAtOnce(overlapped, count, written);
     }
 
     std::optional<OwnRecord> own;

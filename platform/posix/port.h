@@ -89,6 +89,7 @@ private:
     void complete(OVERLAPPED* overlapped, DWORD status, DWORD bytes);
     BOOL usable();
     BOOL checkRecord(const OVERLAPPED* overlapped);
+    BOOL doneAtOnce(OVERLAPPED* overlapped, DWORD transferred, DWORD* reported);
     void startPending(OVERLAPPED* record, DWORD transferred);
     BOOL awaitResult(std::unique_lock<std::mutex>& lock, OVERLAPPED* record, DWORD* transferred, bool wait,
                      bool untilDone);

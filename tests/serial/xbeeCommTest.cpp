@@ -53,6 +53,12 @@ Bytes counting(std::size_t n) {
     return bytes;
 }
 
+DWORD queuedIn(HANDLE port) {
+    DWORD errors = 0;
+    COMSTAT status{};
+    return os::ClearCommError(port, &errors, &status) ? status.cbInQue : 0;
+}
+
 void setPath(xbeeComm& comm, const PtyPeer& peer) {
     comm.portNumber = peer.portNumber();
     std::snprintf(comm.devicePath, sizeof comm.devicePath, "\\\\.\\COM%d", peer.portNumber());
@@ -153,11 +159,7 @@ TEST_F(XbeeCommTest, BytesBelowTheThresholdWaitForMore) {
     comm.rxThreshold = 10;
     open();
     peer.send(Bytes(7, 'a'));
-    ASSERT_TRUE(eventually([&] {
-        DWORD errors = 0;
-        COMSTAT status{};
-        return os::ClearCommError(comm.handle, &errors, &status) && status.cbInQue == 7;
-    }));
+    ASSERT_TRUE(eventually([&] { return queuedIn(comm.handle) == 7; }));
     peer.send(Bytes(3, 'b'));
     ASSERT_TRUE(eventually([] { return received.bytes() >= 10; }));
     const auto chunks = received.snapshot();
@@ -314,11 +316,7 @@ TEST_F(XbeeCommTest, HooksPostToAnOwnerWindow) {
     ASSERT_TRUE(plain.openPort());
     plain.ownerWindow = reinterpret_cast<HWND>(0x1234);
     peer.send("z");
-    ASSERT_TRUE(eventually([&] {
-        DWORD errors = 0;
-        COMSTAT status{};
-        return os::ClearCommError(plain.handle, &errors, &status) && status.cbInQue == 1;
-    }));
+    ASSERT_TRUE(eventually([&] { return queuedIn(plain.handle) == 1; }));
     plain.dispatch(EV_RXCHAR | EV_TXEMPTY | EV_BREAK | EV_ERR | EV_RING | EV_RLSD | EV_CTS | EV_DSR);
     // CTS and DSR read the modem lines first; a pseudo-terminal has none, so they post nothing.
     EXPECT_EQ(messages, (std::vector<UINT>{1642, 1650, 1648, 1649, 1651, 1647}));
