@@ -1,0 +1,47 @@
+// Compiled with -fexec-charset=CP936: every literal below is stored as CP936 bytes.
+#include "resources/texts.h"
+
+namespace text {
+
+extern const char mainCaption[] = "KorvaneV3.1--科瓦讯射频工作室 出品";
+extern const char portLabel[] = "串口号";
+extern const char baudLabel[] = "波特率";
+extern const char parityLabel[] = "校验位";
+extern const char dataBitsLabel[] = "数据位";
+extern const char stopBitsLabel[] = "停止位";
+extern const char serialGroup[] = "串口参数";
+extern const char openButton[] = "打开";
+extern const char closeButton[] = "关闭";
+extern const char operationGroup[] = "操作";
+extern const char packetSizeLabel[] = "接收包大小";
+extern const char rxCountLabel[] = "接收(RX):";
+extern const char txCountLabel[] = "发送(TX):";
+extern const char sendButton[] = "手动输出";
+extern const char statusLabel[] = "状态：";
+extern const char clearButton[] = "清空";
+extern const char setButton[] = "设置";
+extern const char outputLabel[] = "输出：";
+extern const char receiveLabel[] = "接收：";
+extern const char resetCountButton[] = "计数清零";
+extern const char pauseCheck[] = "暂停显示";
+extern const char advice[] = "提醒:接收包大小只在性能特殊\n\n要求情况下考虑设置!";
+extern const char hexCheck[] = "十六进制";
+extern const char timedSendCheck[] = "定时输出";
+extern const char periodLabel[] = "周期(ms)：";
+extern const char fillButton[] = "填充";
+extern const char autoClearCheck[] = "自动清空";
+
+extern const char aboutCaption[] = "关于";
+extern const char aboutVersion[] = "Korvane3.1 版";
+extern const char aboutLine[] = "无线模块串口调试工具";
+extern const char aboutCredit[] = "科瓦讯射频工作室 出品";
+extern const char okButton[] = "确定";
+
+extern const char aboutMenuItem[] = "关于 Korvane(&A)...";
+
+extern const char enterInteger[] = "请键入一个整数。";
+extern const char enterIntegerInRange[] = "“请填入一个在%1和%2之间的整数。”";
+
+extern const char dialogFont[] = "宋体";
+
+}  // namespace text

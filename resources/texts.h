@@ -1,0 +1,53 @@
+#pragma once
+// The program's fixed texts as CP936 bytes (texts.cpp is compiled with CP936 as its
+// execution character set, so its UTF-8 source stays readable).
+
+namespace text {
+
+// Main dialog
+extern const char mainCaption[];
+extern const char portLabel[];
+extern const char baudLabel[];
+extern const char parityLabel[];
+extern const char dataBitsLabel[];
+extern const char stopBitsLabel[];
+extern const char serialGroup[];
+extern const char openButton[];
+extern const char closeButton[];
+extern const char operationGroup[];
+extern const char packetSizeLabel[];
+extern const char rxCountLabel[];
+extern const char txCountLabel[];
+extern const char sendButton[];
+extern const char statusLabel[];
+extern const char clearButton[];
+extern const char setButton[];
+extern const char outputLabel[];
+extern const char receiveLabel[];
+extern const char resetCountButton[];
+extern const char pauseCheck[];
+extern const char advice[];
+extern const char hexCheck[];
+extern const char timedSendCheck[];
+extern const char periodLabel[];
+extern const char fillButton[];
+extern const char autoClearCheck[];
+
+// About box
+extern const char aboutCaption[];
+extern const char aboutVersion[];
+extern const char aboutLine[];
+extern const char aboutCredit[];
+extern const char okButton[];
+
+// String resource IDS_ABOUT: the system menu's About item
+extern const char aboutMenuItem[];
+
+// Data exchange
+extern const char enterInteger[];
+extern const char enterIntegerInRange[];  // %1 and %2: the bounds
+
+// The dialogs' font
+extern const char dialogFont[];
+
+}  // namespace text
