@@ -5,9 +5,9 @@
 #include "platform/dialogHost.h"
 
 class ToolApp {
- public:
-  // Runs the main dialog over the toolkit. False: no message loop follows, the program ends.
-  bool initInstance(dlg::DialogToolkit& toolkit);
+public:
+    // Runs the main dialog over the toolkit. False: no message loop follows, the program ends.
+    bool initInstance(dlg::DialogToolkit& toolkit);
 };
 
 extern ToolApp toolApp;

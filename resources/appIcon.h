@@ -5,11 +5,11 @@
 #include <cstdint>
 
 struct IconImage {
-  int width;
-  int height;
-  const char* const* rows;  // `height` rows of `width` palette characters
-  // The colour of a palette character as 0xAARRGGBB; 0 (transparent) for unknown ones.
-  std::uint32_t (*colour)(char c);
+    int width;
+    int height;
+    const char* const* rows;  // `height` rows of `width` palette characters
+    // The colour of a palette character as 0xAARRGGBB; 0 (transparent) for unknown ones.
+    std::uint32_t (*colour)(char c);
 };
 
 // The icon with this identifier, or nullptr.

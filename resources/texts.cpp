@@ -42,6 +42,8 @@ extern const char aboutMenuItem[] = "关于 Korvane(&A)...";
 extern const char enterInteger[] = "请键入一个整数。";
 extern const char enterIntegerInRange[] = "“请填入一个在%1和%2之间的整数。”";
 
+extern const char portListFailed[] = "无法列出串口：";
+
 extern const char dialogFont[] = "宋体";
 
 }  // namespace text

@@ -47,6 +47,9 @@ extern const char aboutMenuItem[];
 extern const char enterInteger[];
 extern const char enterIntegerInRange[];  // %1 and %2: the bounds
 
+// Status line
+extern const char portListFailed[];  // followed by the system's reason
+
 // The dialogs' font
 extern const char dialogFont[];
 

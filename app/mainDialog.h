@@ -1,0 +1,89 @@
+#pragma once
+// The main window: every control of the program, the state the user actions share (the byte
+// counters, the options, the one serial port object) and the event table that routes each
+// event to its action.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "app/dialog.h"
+#include "serial/xbeeComm.h"
+
+// Timers of the main window.
+inline constexpr int TIMER_SEND = 1;     // every sendPeriodMs while timedSend is set
+inline constexpr int TIMER_DISPLAY = 2;  // every displayPeriodMs from initialisation to close
+inline constexpr unsigned displayPeriodMs = 50;
+
+class MainDialog : public Dialog {
+public:
+    explicit MainDialog(dlg::DialogToolkit& toolkit);
+
+    // Fields, in this order. The control attachments are looked up by identifier.
+    std::int32_t rxCount;                    // bytes taken from the receive queue so far
+    std::unique_ptr<xbeeCallbackComm> comm;  // created at initialisation, never replaced
+    std::int32_t rxPacketSize;               // IDC_PACKETSIZE, 1 to 1024
+    std::int32_t txCount;                    // IDC_TXCOUNT
+    std::int32_t pauseDisplay;               // IDC_PAUSE
+    std::int32_t autoClear;                  // IDC_AUTOCLEAR
+    std::int32_t sendPeriodMs;               // IDC_PERIOD, 1 to 3600000
+    std::int32_t rxHex;                      // IDC_RXHEX
+    std::int32_t txHex;                      // IDC_TXHEX
+    std::int32_t timedSend;                  // IDC_TIMEDSEND: the send timer runs
+    dlg::IconHandle icon;                    // IDI_APP
+
+    bool onInitDialog(dlg::DialogHost& host) override;
+    dlg::EventResult onEvent(const dlg::DialogEvent& event) override;
+
+    // The port is open exactly while the serial object holds a handle.
+    bool portOpen() const;
+
+protected:
+    bool doDataExchange(DataExchange& exchange) override;
+
+private:
+    struct Route;
+    static const Route routes[];
+
+    template <void (MainDialog::*action)()>
+    dlg::EventResult clicked(const dlg::DialogEvent&);
+
+    void fillPortList();
+
+    // Window events
+    dlg::EventResult onSystemCommand(const dlg::DialogEvent& event);
+    dlg::EventResult onPaint(const dlg::DialogEvent& event);
+    dlg::EventResult onQueryDragIcon(const dlg::DialogEvent& event);
+    dlg::EventResult onCloseRequest(const dlg::DialogEvent& event);
+    dlg::EventResult onTimer(const dlg::DialogEvent& event);
+
+    // Opening and closing the port
+    void onOpenClose();
+    // Transmit
+    void onSend();
+    void onClearOutput();
+    void onTimedSend();
+    void onOutputHexToggle();
+    void onFill();
+    void onSendTimer();
+    // Receive display and counters
+    void onClearReceive();
+    void onSetPacketSize();
+    void onResetCounts();
+    void onOptionToggle();
+    void onDisplayTimer();
+};
+
+// The entry a port gets in the port list: the text after the first "(" up to, but not
+// including, the name's last character ("USB Serial Port (COM3)" -> "COM3"); a name without
+// "(" is listed whole.
+std::string portListEntry(std::string_view friendlyName);
+
+// Where the icon of a minimized window is drawn: centred, rounding as signed integers do.
+struct IconPosition {
+    int x;
+    int y;
+    bool operator==(const IconPosition&) const = default;
+};
+IconPosition minimizedIconPosition(dlg::Size client, dlg::Size icon);
