@@ -1,0 +1,12 @@
+// Korvane on Linux: the application object runs the main dialog over the Qt toolkit.
+#include <QApplication>
+
+#include "app/toolApp.h"
+#include "platform/qt/qtToolkit.h"
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  QtToolkit toolkit;
+  toolApp.initInstance(toolkit);
+  return 0;
+}

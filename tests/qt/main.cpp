@@ -1,0 +1,13 @@
+// The Qt host's tests run in one QApplication, on the offscreen platform unless told otherwise.
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+  testing::InitGoogleTest(&argc, argv);
+  // Listing the tests (at build time) needs no window system.
+  if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication application(argc, argv);
+  return RUN_ALL_TESTS();
+}
