@@ -68,12 +68,12 @@ QtDialog::~QtDialog() = default;
 
 void QtDialog::createControls() {
   controls_.reserve(template_.controls.size());
-  for (const dlg::ControlTemplate& spec : template_.controls) {
+  for (const dlg::ControlTemplate& source : template_.controls) {
     const std::size_t index = controls_.size();
-    QWidget* w = createControl(spec, units_, this);
-    w->setObjectName(spec.id != dlg::noId ? QStringLiteral("control%1").arg(spec.id)
+    QWidget* w = createControl(source, units_, this);
+    w->setObjectName(source.id != dlg::noId ? QStringLiteral("control%1").arg(source.id)
                                           : QStringLiteral("static%1").arg(index));
-    controls_.push_back({&spec, w});
+    controls_.push_back({&source, w});
 
     if (auto* button = qobject_cast<QAbstractButton*>(w))
       connect(button, &QAbstractButton::clicked, this, [this, index] { clicked(controls_[index]); });
@@ -91,10 +91,10 @@ void QtDialog::createControls() {
 void QtDialog::setUpTabOrder() {
   QWidget* previous = nullptr;
   for (const Control& c : controls_) {
-    const bool takesFocus = c.spec->kind == ControlKind::pushButton ||
-                            c.spec->kind == ControlKind::checkBox ||
-                            c.spec->kind == ControlKind::edit || c.spec->kind == ControlKind::combo;
-    if (!(c.spec->styles & dlg::tabStop)) {
+    const bool takesFocus = c.source->kind == ControlKind::pushButton ||
+                            c.source->kind == ControlKind::checkBox ||
+                            c.source->kind == ControlKind::edit || c.source->kind == ControlKind::combo;
+    if (!(c.source->styles & dlg::tabStop)) {
       // Clicking still focuses an edit or a button; Tab passes it by.
       c.widget->setFocusPolicy(takesFocus ? Qt::ClickFocus : Qt::NoFocus);
       continue;
@@ -107,7 +107,7 @@ void QtDialog::setUpTabOrder() {
 
 void QtDialog::focusFirstTabStop() {
   for (const Control& c : controls_) {
-    if ((c.spec->styles & dlg::tabStop) && c.widget->isEnabled()) {
+    if ((c.source->styles & dlg::tabStop) && c.widget->isEnabled()) {
       c.widget->setFocus(Qt::TabFocusReason);
       return;
     }
@@ -150,7 +150,7 @@ int QtDialog::runModal(const dlg::DialogTemplate& dialog, dlg::DialogEvents& eve
 const QtDialog::Control* QtDialog::find(int id) const {
   if (id == dlg::noId) return nullptr;
   for (const Control& c : controls_)
-    if (c.spec->id == id) return &c;
+    if (c.source->id == id) return &c;
   return nullptr;
 }
 
@@ -250,9 +250,9 @@ void QtDialog::focusSelectAll(int id) {
 void QtDialog::clicked(const Control& control) {
   // Qt's check box always toggles itself; one without autoCheck is the logic's to set.
   if (auto* box = qobject_cast<QCheckBox*>(control.widget);
-      box != nullptr && !(control.spec->styles & dlg::autoCheck))
+      box != nullptr && !(control.source->styles & dlg::autoCheck))
     box->setChecked(!box->isChecked());
-  events_.onEvent({EventKind::click, control.spec->id});
+  events_.onEvent({EventKind::click, control.source->id});
 }
 
 void QtDialog::timerEvent(QTimerEvent* event) {
@@ -290,19 +290,19 @@ bool QtDialog::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool QtDialog::controlKey(const Control& control, const QKeyEvent& key) {
-  const dlg::ControlTemplate& spec = *control.spec;
+  const dlg::ControlTemplate& source = *control.source;
   if (isEnter(key)) {
     if (auto* button = qobject_cast<QPushButton*>(control.widget)) {
       button->click();
       return true;
     }
-    if (spec.kind == ControlKind::edit && (spec.styles & dlg::multiLine) &&
-        (spec.styles & dlg::wantReturn))
+    if (source.kind == ControlKind::edit && (source.styles & dlg::multiLine) &&
+        (source.styles & dlg::wantReturn))
       return false;  // a line break in the edit
     return dialogKey(key);
   }
   if (key.key() == Qt::Key_Escape) return dialogKey(key);
-  if (spec.kind == ControlKind::edit && (spec.styles & dlg::digitsOnly) && refusedByDigitsOnly(key))
+  if (source.kind == ControlKind::edit && (source.styles & dlg::digitsOnly) && refusedByDigitsOnly(key))
     return true;
   return false;
 }

@@ -85,7 +85,7 @@ class QtDialog final : public QDialog, public dlg::DialogHost {
 
  private:
   struct Control {
-    const dlg::ControlTemplate* spec;
+    const dlg::ControlTemplate* source;
     QWidget* widget;
   };
 

@@ -60,8 +60,8 @@ QString shownCaption(QWidget* w) {
   return {};
 }
 
-const char* widgetClass(const dlg::ControlTemplate& spec) {
-  switch (spec.kind) {
+const char* widgetClass(const dlg::ControlTemplate& source) {
+  switch (source.kind) {
     case ControlKind::label:
     case ControlKind::statusText:
     case ControlKind::icon: return "QLabel";
@@ -69,29 +69,29 @@ const char* widgetClass(const dlg::ControlTemplate& spec) {
     case ControlKind::line: return "QFrame";
     case ControlKind::pushButton: return "QPushButton";
     case ControlKind::checkBox: return "QCheckBox";
-    case ControlKind::edit: return (spec.styles & dlg::multiLine) ? "QPlainTextEdit" : "QLineEdit";
+    case ControlKind::edit: return (source.styles & dlg::multiLine) ? "QPlainTextEdit" : "QLineEdit";
     case ControlKind::combo: return "QComboBox";
   }
   return "";
 }
 
 // The widget class and the styles that matter for its kind.
-void expectKind(const dlg::ControlTemplate& spec, QWidget* w) {
-  ASSERT_TRUE(w->inherits(widgetClass(spec))) << w->metaObject()->className();
-  const bool isStatic = spec.kind == ControlKind::label || spec.kind == ControlKind::groupBox ||
-                        spec.kind == ControlKind::line || spec.kind == ControlKind::icon;
+void expectKind(const dlg::ControlTemplate& source, QWidget* w) {
+  ASSERT_TRUE(w->inherits(widgetClass(source))) << w->metaObject()->className();
+  const bool isStatic = source.kind == ControlKind::label || source.kind == ControlKind::groupBox ||
+                        source.kind == ControlKind::line || source.kind == ControlKind::icon;
   EXPECT_EQ(w->testAttribute(Qt::WA_TransparentForMouseEvents), isStatic);
-  const bool readOnly = (spec.styles & dlg::readOnly) != 0;
+  const bool readOnly = (source.styles & dlg::readOnly) != 0;
   if (auto* label = qobject_cast<QLabel*>(w)) {
-    EXPECT_EQ(label->wordWrap(), spec.kind == ControlKind::label);
-    if (spec.kind == ControlKind::statusText) {
+    EXPECT_EQ(label->wordWrap(), source.kind == ControlKind::label);
+    if (source.kind == ControlKind::statusText) {
       EXPECT_EQ(label->frameStyle(), QFrame::Panel | QFrame::Sunken);
     }
-    if (spec.kind == ControlKind::icon) {
+    if (source.kind == ControlKind::icon) {
       EXPECT_EQ(label->pixmap().size(), QSize(32, 32));
     }
   } else if (auto* button = qobject_cast<QPushButton*>(w)) {
-    EXPECT_EQ(button->isDefault(), (spec.styles & dlg::defaultButton) != 0);
+    EXPECT_EQ(button->isDefault(), (source.styles & dlg::defaultButton) != 0);
     EXPECT_FALSE(button->autoDefault());
   } else if (auto* edit = qobject_cast<QPlainTextEdit*>(w)) {
     EXPECT_EQ(edit->lineWrapMode(), QPlainTextEdit::WidgetWidth);
@@ -104,33 +104,33 @@ void expectKind(const dlg::ControlTemplate& spec, QWidget* w) {
     EXPECT_EQ(combo->insertPolicy(), QComboBox::NoInsert);
     std::vector<QString> entries;
     for (int i = 0; i < combo->count(); ++i) entries.push_back(combo->itemText(i));
-    EXPECT_EQ(entries, std::vector<QString>(spec.entries.begin(), spec.entries.end()));
+    EXPECT_EQ(entries, std::vector<QString>(source.entries.begin(), source.entries.end()));
     EXPECT_EQ(combo->currentIndex(), -1);  // loading the list selects nothing
     EXPECT_EQ(combo->currentText(), QString());
-  } else if (spec.kind == ControlKind::line) {
+  } else if (source.kind == ControlKind::line) {
     EXPECT_EQ(static_cast<QFrame*>(w)->frameStyle(), QFrame::HLine | QFrame::Sunken);
   }
 }
 
-void expectPlace(const dlg::ControlTemplate& spec, QWidget* w, const ExpectedUnits& units) {
-  EXPECT_EQ(w->x(), units.x(spec.x));
-  EXPECT_EQ(w->y(), units.y(spec.y));
-  if (spec.kind == ControlKind::icon) {
+void expectPlace(const dlg::ControlTemplate& source, QWidget* w, const ExpectedUnits& units) {
+  EXPECT_EQ(w->x(), units.x(source.x));
+  EXPECT_EQ(w->y(), units.y(source.y));
+  if (source.kind == ControlKind::icon) {
     EXPECT_EQ(w->size(), QSize(32, 32));  // the icon's own size
     return;
   }
-  EXPECT_EQ(w->width(), units.x(spec.width));
-  if (spec.kind != ControlKind::combo) {
-    EXPECT_EQ(w->height(), units.y(spec.height));
+  EXPECT_EQ(w->width(), units.x(source.width));
+  if (source.kind != ControlKind::combo) {
+    EXPECT_EQ(w->height(), units.y(source.height));
     return;
   }
   // The combo is its edit field; the dropped list fills the rest of the template height.
   auto* combo = static_cast<QComboBox*>(w);
-  EXPECT_LT(w->height(), units.y(spec.height));
+  EXPECT_LT(w->height(), units.y(source.height));
   const int rowHeight = combo->view()->sizeHintForRow(0);
   EXPECT_GE(combo->maxVisibleItems(), 1);
-  EXPECT_LE(w->height() + combo->maxVisibleItems() * rowHeight, units.y(spec.height));
-  EXPECT_GT(w->height() + (combo->maxVisibleItems() + 1) * rowHeight, units.y(spec.height));
+  EXPECT_LE(w->height() + combo->maxVisibleItems() * rowHeight, units.y(source.height));
+  EXPECT_GT(w->height() + (combo->maxVisibleItems() + 1) * rowHeight, units.y(source.height));
 }
 
 void expectLayout(const dlg::DialogTemplate& dialog, const std::vector<const char*>& captions,
@@ -143,17 +143,17 @@ void expectLayout(const dlg::DialogTemplate& dialog, const std::vector<const cha
 
   ASSERT_EQ(dialog.controls.size(), captions.size());
   for (std::size_t i = 0; i < captions.size(); ++i) {
-    const dlg::ControlTemplate& spec = dialog.controls[i];
-    SCOPED_TRACE(testing::Message() << "control " << i << " (id " << spec.id << ")");
+    const dlg::ControlTemplate& source = dialog.controls[i];
+    SCOPED_TRACE(testing::Message() << "control " << i << " (id " << source.id << ")");
     QWidget* w = shown->controlAt(static_cast<int>(i));
     ASSERT_NE(w, nullptr);
-    if (spec.id != dlg::noId) {
-      EXPECT_EQ(w->objectName(), QStringLiteral("control%1").arg(spec.id));
-      EXPECT_EQ(shown->control(spec.id), w);
+    if (source.id != dlg::noId) {
+      EXPECT_EQ(w->objectName(), QStringLiteral("control%1").arg(source.id));
+      EXPECT_EQ(shown->control(source.id), w);
     }
     EXPECT_EQ(shownCaption(w), captions[i] != nullptr ? QString::fromUtf8(captions[i]) : QString());
-    expectKind(spec, w);
-    expectPlace(spec, w, units);
+    expectKind(source, w);
+    expectPlace(source, w, units);
   }
   EXPECT_EQ(shown->controlAt(static_cast<int>(captions.size())), nullptr);
 }
