@@ -9,8 +9,7 @@
 // Creates the control as a child of `dialog`. Focus policy and tab order are the dialog's
 // business; static controls (labels, frames, lines, icons) let the mouse through to what
 // lies beneath them.
-QWidget* createControl(const dlg::ControlTemplate& control, const DialogUnits& units,
-                       QWidget* dialog);
+QWidget* createControl(const dlg::ControlTemplate& control, const DialogUnits& units, QWidget* dialog);
 
 // Adds a combo entry at the end; a combo without a selection keeps none (Qt would select
 // the first entry of an empty combo).

@@ -11,100 +11,100 @@ constexpr char replacementUtf8[] = "\xEF\xBF\xBD";  // U+FFFD
 
 // One iconv conversion; its own descriptor per call keeps it thread-safe.
 class Iconv {
- public:
-  Iconv(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
-  ~Iconv() {
-    if (ok()) iconv_close(cd_);
-  }
-  Iconv(const Iconv&) = delete;
-  Iconv& operator=(const Iconv&) = delete;
-
-  bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
-
-  // Converts as much of [in, in + inLeft) as it can into out (grown as needed). Stops at
-  // the first byte it cannot convert or at an incomplete sequence; errno says which.
-  bool convert(char*& in, size_t& inLeft, std::string& out, size_t& used) {
-    for (;;) {
-      char* outPtr = out.data() + used;
-      size_t outLeft = out.size() - used;
-      const size_t result = iconv(cd_, &in, &inLeft, &outPtr, &outLeft);
-      used = out.size() - outLeft;
-      if (result != static_cast<size_t>(-1)) return true;
-      if (errno != E2BIG) return false;
-      out.resize(out.size() * 2 + 16);
+public:
+    Iconv(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+    ~Iconv() {
+        if (ok()) iconv_close(cd_);
     }
-  }
+    Iconv(const Iconv&) = delete;
+    Iconv& operator=(const Iconv&) = delete;
 
- private:
-  iconv_t cd_;
+    bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+
+    // Converts as much of [in, in + inLeft) as it can into out (grown as needed). Stops at
+    // the first byte it cannot convert or at an incomplete sequence; errno says which.
+    bool convert(char*& in, size_t& inLeft, std::string& out, size_t& used) {
+        for (;;) {
+            char* outPtr = out.data() + used;
+            size_t outLeft = out.size() - used;
+            const size_t result = iconv(cd_, &in, &inLeft, &outPtr, &outLeft);
+            used = out.size() - outLeft;
+            if (result != static_cast<size_t>(-1)) return true;
+            if (errno != E2BIG) return false;
+            out.resize(out.size() * 2 + 16);
+        }
+    }
+
+private:
+    iconv_t cd_;
 };
 
 void appendRaw(std::string& out, size_t& used, std::string_view bytes) {
-  if (out.size() < used + bytes.size()) out.resize(used + bytes.size() + 16);
-  out.replace(used, bytes.size(), bytes);
-  used += bytes.size();
+    if (out.size() < used + bytes.size()) out.resize(used + bytes.size() + 16);
+    out.replace(used, bytes.size(), bytes);
+    used += bytes.size();
 }
 
 // The length of the UTF-8 sequence that starts with this byte.
 size_t utf8Length(unsigned char lead) {
-  if (lead < 0xC0) return 1;
-  if (lead < 0xE0) return 2;
-  if (lead < 0xF0) return 3;
-  return 4;
+    if (lead < 0xC0) return 1;
+    if (lead < 0xE0) return 2;
+    if (lead < 0xF0) return 3;
+    return 4;
 }
 
 }  // namespace
 
 std::string toCp936(const QString& text) {
-  std::string in = text.toUtf8().toStdString();  // lone surrogates arrive as U+FFFD
-  Iconv conv("CP936", "UTF-8");
-  if (!conv.ok()) return text.toLatin1().toStdString();
-  std::string out(in.size() + 16, '\0');
-  size_t used = 0;
-  char* inPtr = in.data();
-  size_t inLeft = in.size();
-  while (inLeft > 0 && !conv.convert(inPtr, inLeft, out, used)) {
-    // A character CP936 has no code for (or broken UTF-8): one '?' for the whole character.
-    const size_t skip = std::min(utf8Length(static_cast<unsigned char>(*inPtr)), inLeft);
-    appendRaw(out, used, "?");
-    inPtr += skip;
-    inLeft -= skip;
-  }
-  out.resize(used);
-  return out;
+    std::string in = text.toUtf8().toStdString();  // lone surrogates arrive as U+FFFD
+    Iconv conv("CP936", "UTF-8");
+    if (!conv.ok()) return text.toLatin1().toStdString();
+    std::string out(in.size() + 16, '\0');
+    size_t used = 0;
+    char* inPtr = in.data();
+    size_t inLeft = in.size();
+    while (inLeft > 0 && !conv.convert(inPtr, inLeft, out, used)) {
+        // A character CP936 has no code for (or broken UTF-8): one '?' for the whole character.
+        const size_t skip = std::min(utf8Length(static_cast<unsigned char>(*inPtr)), inLeft);
+        appendRaw(out, used, "?");
+        inPtr += skip;
+        inLeft -= skip;
+    }
+    out.resize(used);
+    return out;
 }
 
 QString Cp936Decoder::decode(std::string_view bytes) {
-  std::string in = pending_;
-  in.append(bytes);
-  pending_.clear();
-  Iconv conv("UTF-8", "CP936");
-  if (!conv.ok()) return QString::fromLatin1(in.data(), static_cast<qsizetype>(in.size()));
-  std::string out(in.size() * 3 + 16, '\0');  // a CP936 byte never needs more than 3 UTF-8 bytes
-  size_t used = 0;
-  char* inPtr = in.data();
-  size_t inLeft = in.size();
-  while (inLeft > 0 && !conv.convert(inPtr, inLeft, out, used)) {
-    if (errno == EINVAL) {  // a lead byte at the end: its trail byte comes with the next piece
-      pending_.assign(inPtr, inLeft);
-      break;
+    std::string in = pending_;
+    in.append(bytes);
+    pending_.clear();
+    Iconv conv("UTF-8", "CP936");
+    if (!conv.ok()) return QString::fromLatin1(in.data(), static_cast<qsizetype>(in.size()));
+    std::string out(in.size() * 3 + 16, '\0');  // a CP936 byte never needs more than 3 UTF-8 bytes
+    size_t used = 0;
+    char* inPtr = in.data();
+    size_t inLeft = in.size();
+    while (inLeft > 0 && !conv.convert(inPtr, inLeft, out, used)) {
+        if (errno == EINVAL) {  // a lead byte at the end: its trail byte comes with the next piece
+            pending_.assign(inPtr, inLeft);
+            break;
+        }
+        appendRaw(out, used, replacementUtf8);  // EILSEQ: this byte is no CP936
+        ++inPtr;
+        --inLeft;
     }
-    appendRaw(out, used, replacementUtf8);  // EILSEQ: this byte is no CP936
-    ++inPtr;
-    --inLeft;
-  }
-  return QString::fromUtf8(out.data(), static_cast<qsizetype>(used));
+    return QString::fromUtf8(out.data(), static_cast<qsizetype>(used));
 }
 
 QString Cp936Decoder::flush() {
-  QString rest(static_cast<qsizetype>(pending_.size()), QChar::ReplacementCharacter);
-  pending_.clear();
-  return rest;
+    QString rest(static_cast<qsizetype>(pending_.size()), QChar::ReplacementCharacter);
+    pending_.clear();
+    return rest;
 }
 
 QString fromCp936(std::string_view bytes) {
-  Cp936Decoder decoder;
-  QString text = decoder.decode(bytes);
-  text += decoder.flush();
-  return text;
+    Cp936Decoder decoder;
+    QString text = decoder.decode(bytes);
+    text += decoder.flush();
+    return text;
 }

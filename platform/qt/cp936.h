@@ -16,12 +16,12 @@ QString fromCp936(std::string_view bytes);
 // Decodes CP936 that arrives in pieces split anywhere: a lead byte at the end of one piece
 // waits for its trail byte at the start of the next.
 class Cp936Decoder {
- public:
-  QString decode(std::string_view bytes);
-  // Ends the stream: a lead byte still waiting becomes U+FFFD.
-  QString flush();
-  void reset() { pending_.clear(); }
+public:
+    QString decode(std::string_view bytes);
+    // Ends the stream: a lead byte still waiting becomes U+FFFD.
+    QString flush();
+    void reset() { pending_.clear(); }
 
- private:
-  std::string pending_;  // at most one lead byte
+private:
+    std::string pending_;  // at most one lead byte
 };

@@ -8,34 +8,33 @@
 #include <QFontMetrics>
 
 int mulDiv(int number, int numerator, int denominator) {
-  if (denominator == 0) return -1;
-  const std::int64_t product = std::int64_t{number} * numerator;
-  const std::int64_t half = std::llabs(denominator) / 2;
-  const bool negative = (product < 0) != (denominator < 0);
-  const std::int64_t magnitude = (std::llabs(product) + half) / std::llabs(denominator);
-  return static_cast<int>(negative ? -magnitude : magnitude);
+    if (denominator == 0) return -1;
+    const std::int64_t product = std::int64_t{number} * numerator;
+    const std::int64_t half = std::llabs(denominator) / 2;
+    const bool negative = (product < 0) != (denominator < 0);
+    const std::int64_t magnitude = (std::llabs(product) + half) / std::llabs(denominator);
+    return static_cast<int>(negative ? -magnitude : magnitude);
 }
 
 QString chineseFontFamily() {
-  const QStringList installed = QFontDatabase::families();
-  for (const QString& family : {QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("Noto Sans CJK SC")})
-    if (installed.contains(family)) return family;
-  return {};
+    const QStringList installed = QFontDatabase::families();
+    for (const QString& family : {QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("Noto Sans CJK SC")})
+        if (installed.contains(family)) return family;
+    return {};
 }
 
 QFont dialogFont(const QString& faceName, int points) {
-  QFont font = QApplication::font();
-  const QString family =
-      QFontDatabase::families().contains(faceName) ? faceName : chineseFontFamily();
-  if (!family.isEmpty()) font.setFamily(family);
-  font.setPointSize(points);
-  return font;
+    QFont font = QApplication::font();
+    const QString family = QFontDatabase::families().contains(faceName) ? faceName : chineseFontFamily();
+    if (!family.isEmpty()) font.setFamily(family);
+    font.setPointSize(points);
+    return font;
 }
 
 DialogUnits DialogUnits::of(const QFont& font) {
-  const QFontMetrics metrics(font);
-  int sum = 0;
-  for (char c = 'A'; c <= 'Z'; ++c) sum += metrics.horizontalAdvance(QChar(c));
-  for (char c = 'a'; c <= 'z'; ++c) sum += metrics.horizontalAdvance(QChar(c));
-  return {(sum + 26) / 52, metrics.height()};
+    const QFontMetrics metrics(font);
+    int sum = 0;
+    for (char c = 'A'; c <= 'Z'; ++c) sum += metrics.horizontalAdvance(QChar(c));
+    for (char c = 'a'; c <= 'z'; ++c) sum += metrics.horizontalAdvance(QChar(c));
+    return {(sum + 26) / 52, metrics.height()};
 }

@@ -19,14 +19,14 @@ QString chineseFontFamily();
 QFont dialogFont(const QString& faceName, int points);
 
 struct DialogUnits {
-  int baseX = 0;  // average width of "A".."Z" "a".."z", in pixels
-  int baseY = 0;  // font height, in pixels
+    int baseX = 0;  // average width of "A".."Z" "a".."z", in pixels
+    int baseY = 0;  // font height, in pixels
 
-  static DialogUnits of(const QFont& font);
+    static DialogUnits of(const QFont& font);
 
-  int toX(int du) const { return mulDiv(du, baseX, 4); }
-  int toY(int du) const { return mulDiv(du, baseY, 8); }
-  QRect toRect(int x, int y, int width, int height) const {
-    return QRect(toX(x), toY(y), toX(width), toY(height));
-  }
+    int toX(int du) const { return mulDiv(du, baseX, 4); }
+    int toY(int du) const { return mulDiv(du, baseY, 8); }
+    QRect toRect(int x, int y, int width, int height) const {
+        return QRect(toX(x), toY(y), toX(width), toY(height));
+    }
 };

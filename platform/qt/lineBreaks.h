@@ -8,12 +8,12 @@
 // which an edit box does not show. Text that arrives in pieces keeps its breaks whole: a
 // '\r' that ends one piece and a '\n' that starts the next are one break.
 class LineBreakFolder {
- public:
-  QString fold(QStringView text);
-  void reset() { afterCr_ = false; }
+public:
+    QString fold(QStringView text);
+    void reset() { afterCr_ = false; }
 
- private:
-  bool afterCr_ = false;
+private:
+    bool afterCr_ = false;
 };
 
 // The document's '\n' breaks as "\r\n".

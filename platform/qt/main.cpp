@@ -5,8 +5,8 @@
 #include "platform/qt/qtToolkit.h"
 
 int main(int argc, char** argv) {
-  QApplication application(argc, argv);
-  QtToolkit toolkit;
-  toolApp.initInstance(toolkit);
-  return 0;
+    QApplication application(argc, argv);
+    QtToolkit toolkit;
+    toolApp.initInstance(toolkit);
+    return 0;
 }

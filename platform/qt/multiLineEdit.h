@@ -13,27 +13,27 @@
 #include "platform/qt/softBreaks.h"
 
 class MultiLineEdit : public QPlainTextEdit {
-  Q_OBJECT
+    Q_OBJECT
 
- public:
-  explicit MultiLineEdit(QWidget* parent = nullptr);
-  ~MultiLineEdit() override;
+public:
+    explicit MultiLineEdit(QWidget* parent = nullptr);
+    ~MultiLineEdit() override;
 
-  std::string cp936Text() const;  // breaks as "\r\n"
-  void setCp936Text(std::string_view text);
-  // Adds at the end, at a cost that grows with the piece only; the user's caret, selection
-  // and view stay where they are.
-  void appendCp936(std::string_view text);
+    std::string cp936Text() const;  // breaks as "\r\n"
+    void setCp936Text(std::string_view text);
+    // Adds at the end, at a cost that grows with the piece only; the user's caret, selection
+    // and view stay where they are.
+    void appendCp936(std::string_view text);
 
-  int softBreakCount() const { return softBreaks_.count(); }
+    int softBreakCount() const { return softBreaks_.count(); }
 
- protected:
-  QMimeData* createMimeDataFromSelection() const override;  // copy and drag leave soft breaks out
+protected:
+    QMimeData* createMimeDataFromSelection() const override;  // copy and drag leave soft breaks out
 
- private:
-  void cutLongLastLine();
+private:
+    void cutLongLastLine();
 
-  Cp936Decoder decoder_;
-  LineBreakFolder breaks_;
-  SoftBreaks softBreaks_;
+    Cp936Decoder decoder_;
+    LineBreakFolder breaks_;
+    SoftBreaks softBreaks_;
 };

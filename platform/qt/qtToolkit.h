@@ -13,19 +13,19 @@
 #include "platform/qt/messageBoxes.h"
 
 class QtToolkit final : public dlg::DialogToolkit {
- public:
-  QtToolkit();
-  ~QtToolkit() override;
-  QtToolkit(const QtToolkit&) = delete;
-  QtToolkit& operator=(const QtToolkit&) = delete;
+public:
+    QtToolkit();
+    ~QtToolkit() override;
+    QtToolkit(const QtToolkit&) = delete;
+    QtToolkit& operator=(const QtToolkit&) = delete;
 
-  // The handle points at a pixmap the toolkit keeps; nullptr for an unknown icon.
-  dlg::IconHandle loadIcon(int iconId) override;
-  std::string loadString(int stringId) override;
-  int runModal(const dlg::DialogTemplate& dialog, dlg::DialogEvents& events) override;
+    // The handle points at a pixmap the toolkit keeps; nullptr for an unknown icon.
+    dlg::IconHandle loadIcon(int iconId) override;
+    std::string loadString(int stringId) override;
+    int runModal(const dlg::DialogTemplate& dialog, dlg::DialogEvents& events) override;
 
- private:
-  std::map<int, std::unique_ptr<QPixmap>> icons_;
-  MessageBoxBridge messageBoxes_;
-  decltype(OsApi::MessageBoxA) savedMessageBox_;
+private:
+    std::map<int, std::unique_ptr<QPixmap>> icons_;
+    MessageBoxBridge messageBoxes_;
+    decltype(OsApi::MessageBoxA) savedMessageBox_;
 };

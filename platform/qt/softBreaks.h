@@ -12,17 +12,17 @@
 class QTextDocument;
 
 class SoftBreaks {
- public:
-  // Keeps the positions in step with the document's changes (its contentsChange signal).
-  void contentsChanged(const QTextDocument& document, int position, int removed, int added);
-  void clear() { positions_.clear(); }
-  // The separator at this position, the document's last for now, is a soft break.
-  void add(int position) { positions_.push_back(position); }
-  int count() const { return static_cast<int>(positions_.size()); }
+public:
+    // Keeps the positions in step with the document's changes (its contentsChange signal).
+    void contentsChanged(const QTextDocument& document, int position, int removed, int added);
+    void clear() { positions_.clear(); }
+    // The separator at this position, the document's last for now, is a soft break.
+    void add(int position) { positions_.push_back(position); }
+    int count() const { return static_cast<int>(positions_.size()); }
 
-  // The document's text from..to with '\n' for line breaks and nothing for soft breaks.
-  QString text(const QTextDocument& document, int from, int to) const;
+    // The document's text from..to with '\n' for line breaks and nothing for soft breaks.
+    QString text(const QTextDocument& document, int from, int to) const;
 
- private:
-  std::vector<int> positions_;  // ascending
+private:
+    std::vector<int> positions_;  // ascending
 };

@@ -12,40 +12,44 @@ namespace {
 QString u(const char* utf8) { return QString::fromUtf8(utf8); }
 
 TEST(Cp936, ChineseTextHasItsGbkBytesBothWays) {
-  const std::string bytes = "COM1 \xB4\xAE\xBF\xDA\xBA\xC5 \xD2\xD1\xB4\xF2\xBF\xAA";
-  EXPECT_EQ(toCp936(u("COM1 串口号 已打开")), bytes);
-  EXPECT_EQ(fromCp936(bytes), u("COM1 串口号 已打开"));
-  EXPECT_EQ(fromCp936("\x80"), u("€"));  // CP936's single-byte euro sign
-  EXPECT_EQ(fromCp936(text::aboutMenuItem), u("关于 Korvane(&A)..."));
-  EXPECT_EQ(fromCp936(text::enterIntegerInRange), u("“请填入一个在%1和%2之间的整数。”"));
+    const std::string bytes = "COM1 \xB4\xAE\xBF\xDA\xBA\xC5 \xD2\xD1\xB4\xF2\xBF\xAA";
+    EXPECT_EQ(toCp936(u("COM1 串口号 已打开")), bytes);
+    EXPECT_EQ(fromCp936(bytes), u("COM1 串口号 已打开"));
+    EXPECT_EQ(fromCp936("\x80"), u("€"));  // CP936's single-byte euro sign
+    EXPECT_EQ(fromCp936(text::aboutMenuItem), u("关于 Korvane(&A)..."));
+    EXPECT_EQ(fromCp936(text::enterIntegerInRange), u("“请填入一个在%1和%2之间的整数。”"));
 }
 
 TEST(Cp936, CharactersCp936CannotHoldBecomeOneQuestionMarkEach) {
-  EXPECT_EQ(toCp936(u("A한B")), "A?B");
-  EXPECT_EQ(toCp936(u("😀x")), "?x");  // a surrogate pair is one character
-  EXPECT_EQ(toCp936(QString(QChar(0xD800)) + u("y")), "?y");  // a lone surrogate
-  EXPECT_EQ(toCp936(u("é")), "\xA8\xA6");  // pinyin letters are in GBK
+    EXPECT_EQ(toCp936(u("A한B")), "A?B");
+    EXPECT_EQ(toCp936(u("😀x")), "?x");                          // a surrogate pair is one character
+    EXPECT_EQ(toCp936(QString(QChar(0xD800)) + u("y")), "?y");  // a lone surrogate
+    EXPECT_EQ(toCp936(u("é")), "\xA8\xA6");                     // pinyin letters are in GBK
 }
 
 TEST(Cp936, BadBytesBecomeReplacementCharactersAndDecodingGoesOn) {
-  const QString bad(QChar::ReplacementCharacter);
-  EXPECT_EQ(fromCp936("A\xFF" "B"), u("A") + bad + u("B"));
-  EXPECT_EQ(fromCp936("\x81\n\xB4\xAE"), bad + u("\n串"));  // a lead byte without its trail
-  EXPECT_EQ(fromCp936("\xA1\x40"), bad + u("@"));          // a code GBK leaves unassigned
-  EXPECT_EQ(fromCp936("\xFF\xFF"), bad + bad);
-  EXPECT_EQ(fromCp936("ok\xB4"), u("ok") + bad);  // cut off at the end
-  EXPECT_EQ(fromCp936(std::string("a\0b", 3)), QString::fromUtf8("a\0b", 3));
+    const QString bad(QChar::ReplacementCharacter);
+    EXPECT_EQ(fromCp936("A\xFF"
+                        "B"),
+              u("A") + bad + u("B"));
+    EXPECT_EQ(fromCp936("\x81\n\xB4\xAE"), bad + u("\n串"));  // a lead byte without its trail
+    EXPECT_EQ(fromCp936("\xA1\x40"), bad + u("@"));           // a code GBK leaves unassigned
+    EXPECT_EQ(fromCp936("\xFF\xFF"), bad + bad);
+    EXPECT_EQ(fromCp936("ok\xB4"), u("ok") + bad);  // cut off at the end
+    EXPECT_EQ(fromCp936(std::string("a\0b", 3)), QString::fromUtf8("a\0b", 3));
 }
 
 TEST(Cp936, DecoderJoinsALeadByteWithTheTrailByteOfTheNextPiece) {
-  Cp936Decoder decoder;
-  EXPECT_EQ(decoder.decode("A\xB4"), u("A"));
-  EXPECT_EQ(decoder.decode("\xAE" "B"), u("串B"));
-  EXPECT_EQ(decoder.flush(), QString());
+    Cp936Decoder decoder;
+    EXPECT_EQ(decoder.decode("A\xB4"), u("A"));
+    EXPECT_EQ(decoder.decode("\xAE"
+                             "B"),
+              u("串B"));
+    EXPECT_EQ(decoder.flush(), QString());
 
-  EXPECT_EQ(decoder.decode("\xB4"), QString());
-  EXPECT_EQ(decoder.flush(), QString(QChar::ReplacementCharacter));  // the stream ended there
-  EXPECT_EQ(decoder.decode("\xB4\xAE"), u("串"));  // and the decoder starts afresh
+    EXPECT_EQ(decoder.decode("\xB4"), QString());
+    EXPECT_EQ(decoder.flush(), QString(QChar::ReplacementCharacter));  // the stream ended there
+    EXPECT_EQ(decoder.decode("\xB4\xAE"), u("串"));                    // and the decoder starts afresh
 }
 
 }  // namespace

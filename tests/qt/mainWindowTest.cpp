@@ -46,20 +46,24 @@ int runMainWindow(const std::vector<std::string>& portNames, const std::function
 }
 
 TEST(MainWindow, StartsWithItsDefaultsAndTheLastPortSelected) {
-    const int code = runMainWindow({"Communications Port (COM1)", "USB Serial Port (COM12)"}, [](QtDialog& window) {
-        auto* ports = qobject_cast<QComboBox*>(window.control(IDC_PORT));
-        ASSERT_NE(ports, nullptr);
-        EXPECT_EQ(ports->count(), 2);
-        EXPECT_EQ(ports->currentText(), QStringLiteral("COM12"));
-        EXPECT_EQ(qobject_cast<QComboBox*>(window.control(IDC_BAUD))->currentText(), QStringLiteral("9600"));
-        EXPECT_EQ(qobject_cast<QLineEdit*>(window.control(IDC_PERIOD))->text(), QStringLiteral("1000"));
-        EXPECT_EQ(qobject_cast<QPushButton*>(window.control(IDC_OPEN))->text(), QString::fromUtf8("打开"));
-        EXPECT_TRUE(window.windowTitle().startsWith(QStringLiteral("KorvaneV3.1--"))) << window.windowTitle().toStdString();
-        EXPECT_FALSE(window.windowIcon().isNull());
-        EXPECT_EQ(window.focusWidget() != nullptr ? controlIndexOf(window, window.focusWidget()) : -1, 0)
-            << "the port list, first in tab order, has the focus";
-        window.windowHandle()->close();  // the title-bar close button
-    });
+    const int code =
+        runMainWindow({"Communications Port (COM1)", "USB Serial Port (COM12)"}, [](QtDialog& window) {
+            auto* ports = qobject_cast<QComboBox*>(window.control(IDC_PORT));
+            ASSERT_NE(ports, nullptr);
+            EXPECT_EQ(ports->count(), 2);
+            EXPECT_EQ(ports->currentText(), QStringLiteral("COM12"));
+            EXPECT_EQ(qobject_cast<QComboBox*>(window.control(IDC_BAUD))->currentText(),
+                      QStringLiteral("9600"));
+            EXPECT_EQ(qobject_cast<QLineEdit*>(window.control(IDC_PERIOD))->text(), QStringLiteral("1000"));
+            EXPECT_EQ(qobject_cast<QPushButton*>(window.control(IDC_OPEN))->text(),
+                      QString::fromUtf8("打开"));
+            EXPECT_TRUE(window.windowTitle().startsWith(QStringLiteral("KorvaneV3.1--")))
+                << window.windowTitle().toStdString();
+            EXPECT_FALSE(window.windowIcon().isNull());
+            EXPECT_EQ(window.focusWidget() != nullptr ? controlIndexOf(window, window.focusWidget()) : -1, 0)
+                << "the port list, first in tab order, has the focus";
+            window.windowHandle()->close();  // the title-bar close button
+        });
     EXPECT_EQ(code, dlg::idCancel);
 }
 
@@ -110,11 +114,13 @@ TEST(MainWindow, ContextMenuOpensTheAboutBox) {
                                  [](QWidget* w) {
                                      auto* menu = static_cast<QMenu*>(w);
                                      QAction* about = menu->actions().last();
-                                     QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(about).center());
+                                     QTest::mouseClick(menu, Qt::LeftButton, {},
+                                                       menu->actionGeometry(about).center());
                                  });
         const QPoint background(window.width() - 3, window.height() - 3);
         QTest::mouseClick(window.windowHandle(), Qt::RightButton, {}, background);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return aboutWatcher.answered() || aboutWatcher.timedOut(); }, waitMs + 5000));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return aboutWatcher.answered() || aboutWatcher.timedOut(); },
+                                    waitMs + 5000));
         EXPECT_TRUE(menuWatcher.answered());
         EXPECT_TRUE(aboutWatcher.answered()) << "no About box came up";
         EXPECT_TRUE(window.isVisible()) << "the main window stays";

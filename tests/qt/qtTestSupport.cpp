@@ -12,55 +12,54 @@ std::string gbk(const char* utf8) { return toCp936(QString::fromUtf8(utf8)); }
 
 ShownDialog::ShownDialog(const dlg::DialogTemplate& dialog)
     : window(std::make_unique<QtDialog>(dialog, events)) {
-  events.host = window.get();
-  window->show();
-  window->activateWindow();
-  if (!QTest::qWaitForWindowExposed(window.get(), waitMs))
-    qWarning("the dialog was not exposed in time");
+    events.host = window.get();
+    window->show();
+    window->activateWindow();
+    if (!QTest::qWaitForWindowExposed(window.get(), waitMs)) qWarning("the dialog was not exposed in time");
 }
 
 ShownDialog::~ShownDialog() = default;
 
 int controlIndexOf(const QtDialog& dialog, const QWidget* widget) {
-  for (; widget != nullptr && widget != &dialog; widget = widget->parentWidget())
-    for (int i = 0; dialog.controlAt(i) != nullptr; ++i)
-      if (dialog.controlAt(i) == widget) return i;
-  return -1;
+    for (; widget != nullptr && widget != &dialog; widget = widget->parentWidget())
+        for (int i = 0; dialog.controlAt(i) != nullptr; ++i)
+            if (dialog.controlAt(i) == widget) return i;
+    return -1;
 }
 
 ModalWatcher::ModalWatcher(std::function<QWidget*()> find, std::function<void(QWidget*)> answer) {
-  constexpr int tickMs = 10;
-  poll_.setInterval(tickMs);
-  QObject::connect(&poll_, &QTimer::timeout, [this, find = std::move(find), answer = std::move(answer)] {
-    if (QWidget* found = find(); found != nullptr && found->isVisible()) {
-      poll_.stop();
-      answered_ = true;
-      answer(found);
-      return;
-    }
-    if (++elapsedTicks_ * tickMs < waitMs) return;
-    poll_.stop();
-    timedOut_ = true;
-    if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
-    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) box->reject();
-  });
-  poll_.start();
+    constexpr int tickMs = 10;
+    poll_.setInterval(tickMs);
+    QObject::connect(&poll_, &QTimer::timeout, [this, find = std::move(find), answer = std::move(answer)] {
+        if (QWidget* found = find(); found != nullptr && found->isVisible()) {
+            poll_.stop();
+            answered_ = true;
+            answer(found);
+            return;
+        }
+        if (++elapsedTicks_ * tickMs < waitMs) return;
+        poll_.stop();
+        timedOut_ = true;
+        if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) box->reject();
+    });
+    poll_.start();
 }
 
 std::unique_ptr<ModalWatcher> dismissMessageBox(SeenBox& seen, std::function<void()> onSeen) {
-  return std::make_unique<ModalWatcher>(
-      [] { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); },
-      [&seen, onSeen = std::move(onSeen)](QWidget* widget) {
-        auto* box = static_cast<QMessageBox*>(widget);
-        seen.title = box->windowTitle();
-        seen.text = box->text();
-        seen.icon = box->icon();
-        seen.buttons = box->standardButtons();
-        seen.parent = box->parentWidget();
-        seen.onGuiThread = box->thread() == QApplication::instance()->thread() &&
-                           QThread::currentThread() == QApplication::instance()->thread();
-        seen.modal = box->isModal();
-        if (onSeen) onSeen();
-        QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
-      });
+    return std::make_unique<ModalWatcher>(
+        [] { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); },
+        [&seen, onSeen = std::move(onSeen)](QWidget* widget) {
+            auto* box = static_cast<QMessageBox*>(widget);
+            seen.title = box->windowTitle();
+            seen.text = box->text();
+            seen.icon = box->icon();
+            seen.buttons = box->standardButtons();
+            seen.parent = box->parentWidget();
+            seen.onGuiThread = box->thread() == QApplication::instance()->thread() &&
+                               QThread::currentThread() == QApplication::instance()->thread();
+            seen.modal = box->isModal();
+            if (onSeen) onSeen();
+            QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+        });
 }

@@ -22,12 +22,12 @@ std::string gbk(const char* utf8);
 
 // A dialog built from a template and shown, outside of a modal run.
 struct ShownDialog {
-  explicit ShownDialog(const dlg::DialogTemplate& dialog);
-  ~ShownDialog();
-  RecordingEvents events;
-  std::unique_ptr<QtDialog> window;
-  QtDialog& operator*() { return *window; }
-  QtDialog* operator->() { return window.get(); }
+    explicit ShownDialog(const dlg::DialogTemplate& dialog);
+    ~ShownDialog();
+    RecordingEvents events;
+    std::unique_ptr<QtDialog> window;
+    QtDialog& operator*() { return *window; }
+    QtDialog* operator->() { return window.get(); }
 };
 
 // The template control a widget belongs to (a combo's edit field belongs to the combo), as
@@ -38,27 +38,27 @@ int controlIndexOf(const QtDialog& dialog, const QWidget* widget);
 // blocks in (a message box, a menu), and answers it once. Gives up after waitMs, closing
 // what is open so that the test goes on and fails instead of hanging.
 class ModalWatcher {
- public:
-  ModalWatcher(std::function<QWidget*()> find, std::function<void(QWidget*)> answer);
-  bool answered() const { return answered_; }
-  bool timedOut() const { return timedOut_; }
+public:
+    ModalWatcher(std::function<QWidget*()> find, std::function<void(QWidget*)> answer);
+    bool answered() const { return answered_; }
+    bool timedOut() const { return timedOut_; }
 
- private:
-  QTimer poll_;
-  int elapsedTicks_ = 0;
-  bool answered_ = false;
-  bool timedOut_ = false;
+private:
+    QTimer poll_;
+    int elapsedTicks_ = 0;
+    bool answered_ = false;
+    bool timedOut_ = false;
 };
 
 // What a message box showed, as the watcher saw it.
 struct SeenBox {
-  QString title;
-  QString text;
-  int icon = -1;  // QMessageBox::Icon
-  int buttons = 0;
-  QWidget* parent = nullptr;
-  bool onGuiThread = false;
-  bool modal = false;
+    QString title;
+    QString text;
+    int icon = -1;  // QMessageBox::Icon
+    int buttons = 0;
+    QWidget* parent = nullptr;
+    bool onGuiThread = false;
+    bool modal = false;
 };
 
 // Finds the modal message box, writes down what it shows, then clicks its OK button.

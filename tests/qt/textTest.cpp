@@ -26,271 +26,271 @@
 namespace {
 
 QPlainTextEdit* editOf(ShownDialog& shown, int id) {
-  return static_cast<QPlainTextEdit*>(shown->control(id));
+    return static_cast<QPlainTextEdit*>(shown->control(id));
 }
 
 TEST(EditText, EveryKindOfLineBreakReadsBackAsCrLfAndNulsAreNotShown) {
-  ShownDialog shown(mainDialogTemplate);
-  shown->setText(IDC_RXTEXT, std::string("a\nb\rc\r\nd\r\r\ne\0f", 14));
-  EXPECT_EQ(editOf(shown, IDC_RXTEXT)->blockCount(), 6);
-  EXPECT_EQ(shown->text(IDC_RXTEXT), "a\r\nb\r\nc\r\nd\r\n\r\nef");
-  shown->appendText(IDC_RXTEXT, std::string("\0g\0", 3));
-  EXPECT_EQ(shown->text(IDC_RXTEXT), "a\r\nb\r\nc\r\nd\r\n\r\nefg");
-  shown->setText(IDC_STATUS, std::string("x\0y", 3));
-  EXPECT_EQ(shown->text(IDC_STATUS), "xy");
+    ShownDialog shown(mainDialogTemplate);
+    shown->setText(IDC_RXTEXT, std::string("a\nb\rc\r\nd\r\r\ne\0f", 14));
+    EXPECT_EQ(editOf(shown, IDC_RXTEXT)->blockCount(), 6);
+    EXPECT_EQ(shown->text(IDC_RXTEXT), "a\r\nb\r\nc\r\nd\r\n\r\nef");
+    shown->appendText(IDC_RXTEXT, std::string("\0g\0", 3));
+    EXPECT_EQ(shown->text(IDC_RXTEXT), "a\r\nb\r\nc\r\nd\r\n\r\nefg");
+    shown->setText(IDC_STATUS, std::string("x\0y", 3));
+    EXPECT_EQ(shown->text(IDC_STATUS), "xy");
 
-  // Lines typed by the user read back the same way.
-  QPlainTextEdit* tx = editOf(shown, IDC_TXTEXT);
-  tx->setFocus();
-  QTest::keyClicks(tx, "AT");
-  QTest::keyClick(tx, Qt::Key_Return);
-  QTest::keyClicks(tx, "OK");
-  EXPECT_EQ(shown->text(IDC_TXTEXT), "AT\r\nOK");
+    // Lines typed by the user read back the same way.
+    QPlainTextEdit* tx = editOf(shown, IDC_TXTEXT);
+    tx->setFocus();
+    QTest::keyClicks(tx, "AT");
+    QTest::keyClick(tx, Qt::Key_Return);
+    QTest::keyClicks(tx, "OK");
+    EXPECT_EQ(shown->text(IDC_TXTEXT), "AT\r\nOK");
 }
 
 TEST(EditText, AppendedPiecesKeepLineBreaksAndCharactersWhole) {
-  ShownDialog shown(mainDialogTemplate);
-  shown->setText(IDC_RXTEXT, "");
-  shown->appendText(IDC_RXTEXT, "x\r");
-  shown->appendText(IDC_RXTEXT, "\ny");  // the same break
-  shown->appendText(IDC_RXTEXT, "\r");
-  shown->appendText(IDC_RXTEXT, "\r\nz");  // a break, then another
-  EXPECT_EQ(shown->text(IDC_RXTEXT), "x\r\ny\r\n\r\nz");
-
-  // Received data is cut anywhere, also inside a character and inside a break.
-  const std::string data = gbk("接收\r\n数据\r\r\n串口号") + "\xFF" + gbk("OK\n完");
-  shown->setText(IDC_RXTEXT, data);
-  const std::string whole = shown->text(IDC_RXTEXT);
-  for (std::size_t cut = 0; cut <= data.size(); ++cut) {
+    ShownDialog shown(mainDialogTemplate);
     shown->setText(IDC_RXTEXT, "");
-    shown->appendText(IDC_RXTEXT, data.substr(0, cut));
-    shown->appendText(IDC_RXTEXT, data.substr(cut));
-    EXPECT_EQ(shown->text(IDC_RXTEXT), whole) << "cut at byte " << cut;
-  }
-  EXPECT_EQ(whole, gbk("接收\r\n数据\r\n\r\n串口号") + "?" + gbk("OK\r\n完"));  // U+FFFD has no GBK code
+    shown->appendText(IDC_RXTEXT, "x\r");
+    shown->appendText(IDC_RXTEXT, "\ny");  // the same break
+    shown->appendText(IDC_RXTEXT, "\r");
+    shown->appendText(IDC_RXTEXT, "\r\nz");  // a break, then another
+    EXPECT_EQ(shown->text(IDC_RXTEXT), "x\r\ny\r\n\r\nz");
+
+    // Received data is cut anywhere, also inside a character and inside a break.
+    const std::string data = gbk("接收\r\n数据\r\r\n串口号") + "\xFF" + gbk("OK\n完");
+    shown->setText(IDC_RXTEXT, data);
+    const std::string whole = shown->text(IDC_RXTEXT);
+    for (std::size_t cut = 0; cut <= data.size(); ++cut) {
+        shown->setText(IDC_RXTEXT, "");
+        shown->appendText(IDC_RXTEXT, data.substr(0, cut));
+        shown->appendText(IDC_RXTEXT, data.substr(cut));
+        EXPECT_EQ(shown->text(IDC_RXTEXT), whole) << "cut at byte " << cut;
+    }
+    EXPECT_EQ(whole, gbk("接收\r\n数据\r\n\r\n串口号") + "?" + gbk("OK\r\n完"));  // U+FFFD has no GBK code
 }
 
 TEST(EditText, AppendingLeavesTheCaretSelectionAndViewAlone) {
-  ShownDialog shown(mainDialogTemplate);
-  QPlainTextEdit* rx = editOf(shown, IDC_RXTEXT);
-  std::string lines;
-  for (int i = 0; i < 300; ++i) lines += "line " + std::to_string(i) + "\r\n";
-  shown->setText(IDC_RXTEXT, lines);
-  QScrollBar* bar = rx->verticalScrollBar();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return bar->maximum() > 100; }, waitMs));
+    ShownDialog shown(mainDialogTemplate);
+    QPlainTextEdit* rx = editOf(shown, IDC_RXTEXT);
+    std::string lines;
+    for (int i = 0; i < 300; ++i) lines += "line " + std::to_string(i) + "\r\n";
+    shown->setText(IDC_RXTEXT, lines);
+    QScrollBar* bar = rx->verticalScrollBar();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bar->maximum() > 100; }, waitMs));
 
-  // A selection in the middle, and the view scrolled elsewhere.
-  QTextCursor selection = rx->textCursor();
-  selection.setPosition(40);
-  selection.setPosition(25, QTextCursor::KeepAnchor);
-  rx->setTextCursor(selection);
-  bar->setValue(bar->maximum() / 2);
-  const int view = bar->value();
+    // A selection in the middle, and the view scrolled elsewhere.
+    QTextCursor selection = rx->textCursor();
+    selection.setPosition(40);
+    selection.setPosition(25, QTextCursor::KeepAnchor);
+    rx->setTextCursor(selection);
+    bar->setValue(bar->maximum() / 2);
+    const int view = bar->value();
 
-  shown->appendText(IDC_RXTEXT, "more\r\nand more\r\n");
-  EXPECT_EQ(rx->textCursor().anchor(), 40);
-  EXPECT_EQ(rx->textCursor().position(), 25);
-  EXPECT_EQ(bar->value(), view);
-  EXPECT_EQ(shown->text(IDC_RXTEXT), lines + "more\r\nand more\r\n");
+    shown->appendText(IDC_RXTEXT, "more\r\nand more\r\n");
+    EXPECT_EQ(rx->textCursor().anchor(), 40);
+    EXPECT_EQ(rx->textCursor().position(), 25);
+    EXPECT_EQ(bar->value(), view);
+    EXPECT_EQ(shown->text(IDC_RXTEXT), lines + "more\r\nand more\r\n");
 
-  // A caret at the very end stays where it was, too.
-  const int end = static_cast<int>(rx->document()->characterCount()) - 1;
-  rx->moveCursor(QTextCursor::End);
-  ASSERT_EQ(rx->textCursor().position(), end);
-  shown->appendText(IDC_RXTEXT, "tail");
-  EXPECT_EQ(rx->textCursor().position(), end);
-  EXPECT_FALSE(rx->textCursor().hasSelection());
+    // A caret at the very end stays where it was, too.
+    const int end = static_cast<int>(rx->document()->characterCount()) - 1;
+    rx->moveCursor(QTextCursor::End);
+    ASSERT_EQ(rx->textCursor().position(), end);
+    shown->appendText(IDC_RXTEXT, "tail");
+    EXPECT_EQ(rx->textCursor().position(), end);
+    EXPECT_FALSE(rx->textCursor().hasSelection());
 }
 
 // A received line without breaks, as a hex dump is, long enough to be cut into pieces.
 std::string hexLine() {
-  std::string line;
-  char byte[4];
-  for (int i = 0; i < 1500; ++i) {
-    std::snprintf(byte, sizeof byte, "%02X ", i & 0xFF);
-    line += byte;
-  }
-  return line;
+    std::string line;
+    char byte[4];
+    for (int i = 0; i < 1500; ++i) {
+        std::snprintf(byte, sizeof byte, "%02X ", i & 0xFF);
+        line += byte;
+    }
+    return line;
 }
 
 // The wrapped rows of an edit box, as the text each shows.
 std::vector<QString> rowsOf(QPlainTextEdit& edit) {
-  std::vector<QString> rows;
-  for (QTextBlock block = edit.document()->firstBlock(); block.isValid(); block = block.next()) {
-    edit.document()->documentLayout()->blockBoundingRect(block);  // lays the block out
-    const QTextLayout* layout = block.layout();
-    for (int i = 0; i < layout->lineCount(); ++i)
-      rows.push_back(block.text().mid(layout->lineAt(i).textStart(), layout->lineAt(i).textLength()));
-  }
-  return rows;
+    std::vector<QString> rows;
+    for (QTextBlock block = edit.document()->firstBlock(); block.isValid(); block = block.next()) {
+        edit.document()->documentLayout()->blockBoundingRect(block);  // lays the block out
+        const QTextLayout* layout = block.layout();
+        for (int i = 0; i < layout->lineCount(); ++i)
+            rows.push_back(block.text().mid(layout->lineAt(i).textStart(), layout->lineAt(i).textLength()));
+    }
+    return rows;
 }
 
 void appendInPieces(ShownDialog& shown, int id, const std::string& text) {
-  for (std::size_t at = 0; at < text.size(); at += 90) shown->appendText(id, text.substr(at, 90));
+    for (std::size_t at = 0; at < text.size(); at += 90) shown->appendText(id, text.substr(at, 90));
 }
 
 TEST(EditText, ALongUnbrokenLineIsAppendedInHiddenPiecesThatLookTheSame) {
-  const std::string line = hexLine();
-  ShownDialog pieces(mainDialogTemplate);
-  pieces->setText(IDC_RXTEXT, "");
-  appendInPieces(pieces, IDC_RXTEXT, line);
-  auto* rx = static_cast<MultiLineEdit*>(pieces->control(IDC_RXTEXT));
-  EXPECT_EQ(pieces->text(IDC_RXTEXT), line);
-  EXPECT_GT(rx->softBreakCount(), 2);
-  // What an append lays out again stays short however long the line grows.
-  EXPECT_LT(rx->document()->lastBlock().length(), 1024 + 90 + 1);
+    const std::string line = hexLine();
+    ShownDialog pieces(mainDialogTemplate);
+    pieces->setText(IDC_RXTEXT, "");
+    appendInPieces(pieces, IDC_RXTEXT, line);
+    auto* rx = static_cast<MultiLineEdit*>(pieces->control(IDC_RXTEXT));
+    EXPECT_EQ(pieces->text(IDC_RXTEXT), line);
+    EXPECT_GT(rx->softBreakCount(), 2);
+    // What an append lays out again stays short however long the line grows.
+    EXPECT_LT(rx->document()->lastBlock().length(), 1024 + 90 + 1);
 
-  // The same line set as a whole wraps into the same rows, and the box looks the same.
-  ShownDialog whole(mainDialogTemplate);
-  whole->setText(IDC_RXTEXT, line);
-  auto* wholeRx = static_cast<MultiLineEdit*>(whole->control(IDC_RXTEXT));
-  EXPECT_EQ(wholeRx->softBreakCount(), 0);
-  const std::vector<QString> rows = rowsOf(*rx);
-  EXPECT_GT(rows.size(), 40u);
-  EXPECT_EQ(rows, rowsOf(*wholeRx));
-  pieces->control(IDC_OPEN)->setFocus();  // no caret in either picture
-  whole->control(IDC_OPEN)->setFocus();
-  EXPECT_EQ(rx->viewport()->grab().toImage(), wholeRx->viewport()->grab().toImage());
+    // The same line set as a whole wraps into the same rows, and the box looks the same.
+    ShownDialog whole(mainDialogTemplate);
+    whole->setText(IDC_RXTEXT, line);
+    auto* wholeRx = static_cast<MultiLineEdit*>(whole->control(IDC_RXTEXT));
+    EXPECT_EQ(wholeRx->softBreakCount(), 0);
+    const std::vector<QString> rows = rowsOf(*rx);
+    EXPECT_GT(rows.size(), 40u);
+    EXPECT_EQ(rows, rowsOf(*wholeRx));
+    pieces->control(IDC_OPEN)->setFocus();  // no caret in either picture
+    whole->control(IDC_OPEN)->setFocus();
+    EXPECT_EQ(rx->viewport()->grab().toImage(), wholeRx->viewport()->grab().toImage());
 }
 
 TEST(EditText, CopyingAndEditingAcrossTheHiddenPiecesKeepTheTextExact) {
-  const std::string line = hexLine();
-  ShownDialog shown(mainDialogTemplate);
-  shown->setText(IDC_TXTEXT, "");
-  appendInPieces(shown, IDC_TXTEXT, line);
-  auto* tx = static_cast<MultiLineEdit*>(shown->control(IDC_TXTEXT));
-  ASSERT_GE(tx->softBreakCount(), 2);
-  const QTextBlock second = tx->document()->firstBlock().next();
-  const QTextBlock third = second.next();
+    const std::string line = hexLine();
+    ShownDialog shown(mainDialogTemplate);
+    shown->setText(IDC_TXTEXT, "");
+    appendInPieces(shown, IDC_TXTEXT, line);
+    auto* tx = static_cast<MultiLineEdit*>(shown->control(IDC_TXTEXT));
+    ASSERT_GE(tx->softBreakCount(), 2);
+    const QTextBlock second = tx->document()->firstBlock().next();
+    const QTextBlock third = second.next();
 
-  // Copy from the first piece into the third: no break where the pieces meet.
-  QTextCursor selection(tx->document());
-  selection.setPosition(10);
-  selection.setPosition(third.position() + 5, QTextCursor::KeepAnchor);
-  tx->setTextCursor(selection);
-  tx->copy();
-  EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(),
-            line.substr(10, third.position() + 5 - 10 - 2));
+    // Copy from the first piece into the third: no break where the pieces meet.
+    QTextCursor selection(tx->document());
+    selection.setPosition(10);
+    selection.setPosition(third.position() + 5, QTextCursor::KeepAnchor);
+    tx->setTextCursor(selection);
+    tx->copy();
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(),
+              line.substr(10, third.position() + 5 - 10 - 2));
 
-  // Typing at the start of a piece; Backspace there takes the hidden cut, then a character.
-  const int cut = second.position() - 1;  // the text offset of the cut
-  std::string expected = line;
-  tx->setFocus();
-  QTextCursor caret(tx->document());
-  caret.setPosition(second.position());
-  tx->setTextCursor(caret);
-  QTest::keyClicks(tx, "Z");
-  expected.insert(cut, "Z");
-  EXPECT_EQ(shown->text(IDC_TXTEXT), expected);
-  QTest::keyClick(tx, Qt::Key_Backspace);
-  expected.erase(cut, 1);
-  QTest::keyClick(tx, Qt::Key_Backspace);
-  EXPECT_EQ(shown->text(IDC_TXTEXT), expected);
-  QTest::keyClick(tx, Qt::Key_Backspace);
-  expected.erase(cut - 1, 1);
-  EXPECT_EQ(shown->text(IDC_TXTEXT), expected);
+    // Typing at the start of a piece; Backspace there takes the hidden cut, then a character.
+    const int cut = second.position() - 1;  // the text offset of the cut
+    std::string expected = line;
+    tx->setFocus();
+    QTextCursor caret(tx->document());
+    caret.setPosition(second.position());
+    tx->setTextCursor(caret);
+    QTest::keyClicks(tx, "Z");
+    expected.insert(cut, "Z");
+    EXPECT_EQ(shown->text(IDC_TXTEXT), expected);
+    QTest::keyClick(tx, Qt::Key_Backspace);
+    expected.erase(cut, 1);
+    QTest::keyClick(tx, Qt::Key_Backspace);
+    EXPECT_EQ(shown->text(IDC_TXTEXT), expected);
+    QTest::keyClick(tx, Qt::Key_Backspace);
+    expected.erase(cut - 1, 1);
+    EXPECT_EQ(shown->text(IDC_TXTEXT), expected);
 
-  // A line break typed inside a piece is a real one, and so is undoing it.
-  QTest::keyClick(tx, Qt::Key_Return);
-  EXPECT_EQ(shown->text(IDC_TXTEXT), std::string(expected).insert(cut - 1, "\r\n"));
-  tx->undo();
-  EXPECT_EQ(shown->text(IDC_TXTEXT), expected);
+    // A line break typed inside a piece is a real one, and so is undoing it.
+    QTest::keyClick(tx, Qt::Key_Return);
+    EXPECT_EQ(shown->text(IDC_TXTEXT), std::string(expected).insert(cut - 1, "\r\n"));
+    tx->undo();
+    EXPECT_EQ(shown->text(IDC_TXTEXT), expected);
 
-  // More data after the user's edits still lands at the end, in order.
-  shown->appendText(IDC_TXTEXT, "END");
-  EXPECT_EQ(shown->text(IDC_TXTEXT), expected + "END");
+    // More data after the user's edits still lands at the end, in order.
+    shown->appendText(IDC_TXTEXT, "END");
+    EXPECT_EQ(shown->text(IDC_TXTEXT), expected + "END");
 }
 
 TEST(ControlText, StaticsButtonsAndSingleLineEditsShowTheirText) {
-  ShownDialog shown(mainDialogTemplate);
-  shown->setText(IDC_STATUS, gbk("串口已打开"));
-  EXPECT_EQ(static_cast<QLabel*>(shown->control(IDC_STATUS))->text(), QString::fromUtf8("串口已打开"));
-  EXPECT_EQ(shown->text(IDC_STATUS), gbk("串口已打开"));
+    ShownDialog shown(mainDialogTemplate);
+    shown->setText(IDC_STATUS, gbk("串口已打开"));
+    EXPECT_EQ(static_cast<QLabel*>(shown->control(IDC_STATUS))->text(), QString::fromUtf8("串口已打开"));
+    EXPECT_EQ(shown->text(IDC_STATUS), gbk("串口已打开"));
 
-  shown->setText(IDC_OPEN, gbk("关闭"));
-  EXPECT_EQ(shown->text(IDC_OPEN), gbk("关闭"));
-  shown->setText(IDC_RXCOUNT, "1024");
-  EXPECT_EQ(static_cast<QLineEdit*>(shown->control(IDC_RXCOUNT))->text(), QStringLiteral("1024"));
-  shown->appendText(IDC_RXCOUNT, "0");
-  EXPECT_EQ(shown->text(IDC_RXCOUNT), "10240");
+    shown->setText(IDC_OPEN, gbk("关闭"));
+    EXPECT_EQ(shown->text(IDC_OPEN), gbk("关闭"));
+    shown->setText(IDC_RXCOUNT, "1024");
+    EXPECT_EQ(static_cast<QLineEdit*>(shown->control(IDC_RXCOUNT))->text(), QStringLiteral("1024"));
+    shown->appendText(IDC_RXCOUNT, "0");
+    EXPECT_EQ(shown->text(IDC_RXCOUNT), "10240");
 
-  shown->setCaption(gbk("关于"));
-  EXPECT_EQ(shown->windowTitle(), QString::fromUtf8("关于"));
+    shown->setCaption(gbk("关于"));
+    EXPECT_EQ(shown->windowTitle(), QString::fromUtf8("关于"));
 
-  shown->setChecked(IDC_TXHEX, 1);
-  EXPECT_EQ(shown->checked(IDC_TXHEX), 1);
-  shown->setChecked(IDC_TXHEX, 0);
-  EXPECT_EQ(shown->checked(IDC_TXHEX), 0);
+    shown->setChecked(IDC_TXHEX, 1);
+    EXPECT_EQ(shown->checked(IDC_TXHEX), 1);
+    shown->setChecked(IDC_TXHEX, 0);
+    EXPECT_EQ(shown->checked(IDC_TXHEX), 0);
 
-  // Identifiers the dialog does not have read as nothing and change nothing.
-  shown->setText(4242, "x");
-  EXPECT_EQ(shown->text(4242), "");
-  EXPECT_EQ(shown->checked(4242), 0);
-  EXPECT_FALSE(shown->isEnabled(4242));
-  EXPECT_EQ(shown->comboCount(4242), 0);
+    // Identifiers the dialog does not have read as nothing and change nothing.
+    shown->setText(4242, "x");
+    EXPECT_EQ(shown->text(4242), "");
+    EXPECT_EQ(shown->checked(4242), 0);
+    EXPECT_FALSE(shown->isEnabled(4242));
+    EXPECT_EQ(shown->comboCount(4242), 0);
 }
 
 TEST(Combo, EntriesStayInTheOrderAddedAndNothingIsSelectedUnasked) {
-  ShownDialog shown(mainDialogTemplate);
-  shown->comboReset(IDC_PORT);
-  EXPECT_EQ(shown->comboCount(IDC_PORT), 0);
-  EXPECT_EQ(shown->comboAdd(IDC_PORT, "COM3"), 0);
-  EXPECT_EQ(shown->comboAdd(IDC_PORT, "COM10"), 1);
-  EXPECT_EQ(shown->comboAdd(IDC_PORT, gbk("虚拟串口 (COM2)")), 2);
-  EXPECT_EQ(shown->comboCount(IDC_PORT), 3);
-  EXPECT_EQ(shown->comboEntry(IDC_PORT, 0), "COM3");
-  EXPECT_EQ(shown->comboEntry(IDC_PORT, 1), "COM10");
-  EXPECT_EQ(shown->comboEntry(IDC_PORT, 2), gbk("虚拟串口 (COM2)"));
-  EXPECT_EQ(shown->comboSelection(IDC_PORT), -1);
-  EXPECT_EQ(shown->text(IDC_PORT), "");
+    ShownDialog shown(mainDialogTemplate);
+    shown->comboReset(IDC_PORT);
+    EXPECT_EQ(shown->comboCount(IDC_PORT), 0);
+    EXPECT_EQ(shown->comboAdd(IDC_PORT, "COM3"), 0);
+    EXPECT_EQ(shown->comboAdd(IDC_PORT, "COM10"), 1);
+    EXPECT_EQ(shown->comboAdd(IDC_PORT, gbk("虚拟串口 (COM2)")), 2);
+    EXPECT_EQ(shown->comboCount(IDC_PORT), 3);
+    EXPECT_EQ(shown->comboEntry(IDC_PORT, 0), "COM3");
+    EXPECT_EQ(shown->comboEntry(IDC_PORT, 1), "COM10");
+    EXPECT_EQ(shown->comboEntry(IDC_PORT, 2), gbk("虚拟串口 (COM2)"));
+    EXPECT_EQ(shown->comboSelection(IDC_PORT), -1);
+    EXPECT_EQ(shown->text(IDC_PORT), "");
 
-  shown->comboSelect(IDC_PORT, 2);
-  EXPECT_EQ(shown->comboSelection(IDC_PORT), 2);
-  EXPECT_EQ(shown->text(IDC_PORT), gbk("虚拟串口 (COM2)"));
+    shown->comboSelect(IDC_PORT, 2);
+    EXPECT_EQ(shown->comboSelection(IDC_PORT), 2);
+    EXPECT_EQ(shown->text(IDC_PORT), gbk("虚拟串口 (COM2)"));
 
-  for (int outOfRange : {-1, 3, 99}) {
-    shown->comboSelect(IDC_PORT, 1);
-    shown->comboSelect(IDC_PORT, outOfRange);
-    EXPECT_EQ(shown->comboSelection(IDC_PORT), -1) << outOfRange;
-    EXPECT_EQ(shown->text(IDC_PORT), "") << outOfRange;
-  }
-  EXPECT_EQ(shown->comboEntry(IDC_PORT, 3), "");
-  EXPECT_EQ(shown->comboEntry(IDC_PORT, -1), "");
+    for (int outOfRange : {-1, 3, 99}) {
+        shown->comboSelect(IDC_PORT, 1);
+        shown->comboSelect(IDC_PORT, outOfRange);
+        EXPECT_EQ(shown->comboSelection(IDC_PORT), -1) << outOfRange;
+        EXPECT_EQ(shown->text(IDC_PORT), "") << outOfRange;
+    }
+    EXPECT_EQ(shown->comboEntry(IDC_PORT, 3), "");
+    EXPECT_EQ(shown->comboEntry(IDC_PORT, -1), "");
 
-  // The edit field holds any text, and an entry added later leaves it alone.
-  shown->setText(IDC_PORT, "COM77");
-  shown->comboAdd(IDC_PORT, "COM4");
-  EXPECT_EQ(shown->text(IDC_PORT), "COM77");
-  EXPECT_EQ(shown->comboSelection(IDC_PORT), -1);
+    // The edit field holds any text, and an entry added later leaves it alone.
+    shown->setText(IDC_PORT, "COM77");
+    shown->comboAdd(IDC_PORT, "COM4");
+    EXPECT_EQ(shown->text(IDC_PORT), "COM77");
+    EXPECT_EQ(shown->comboSelection(IDC_PORT), -1);
 
-  shown->comboReset(IDC_PORT);
-  EXPECT_EQ(shown->comboCount(IDC_PORT), 0);
-  EXPECT_EQ(shown->text(IDC_PORT), "");
+    shown->comboReset(IDC_PORT);
+    EXPECT_EQ(shown->comboCount(IDC_PORT), 0);
+    EXPECT_EQ(shown->text(IDC_PORT), "");
 }
 
 TEST(Combo, TemplateEntriesAreThereFromTheStart) {
-  ShownDialog shown(mainDialogTemplate);
-  EXPECT_EQ(shown->comboCount(IDC_BAUD), 11);
-  EXPECT_EQ(shown->comboEntry(IDC_BAUD, 9), "115200");
-  EXPECT_EQ(shown->comboCount(IDC_PARITY), 3);
-  EXPECT_EQ(shown->comboEntry(IDC_PARITY, 2), "EVEN");
-  shown->comboSelect(IDC_BAUD, 3);
-  EXPECT_EQ(shown->text(IDC_BAUD), "9600");
+    ShownDialog shown(mainDialogTemplate);
+    EXPECT_EQ(shown->comboCount(IDC_BAUD), 11);
+    EXPECT_EQ(shown->comboEntry(IDC_BAUD, 9), "115200");
+    EXPECT_EQ(shown->comboCount(IDC_PARITY), 3);
+    EXPECT_EQ(shown->comboEntry(IDC_PARITY, 2), "EVEN");
+    shown->comboSelect(IDC_BAUD, 3);
+    EXPECT_EQ(shown->text(IDC_BAUD), "9600");
 }
 
 TEST(Focus, FocusSelectAllSelectsTheWholeText) {
-  ShownDialog shown(mainDialogTemplate);
-  shown->setText(IDC_PERIOD, "1000");
-  shown->focusSelectAll(IDC_PERIOD);
-  auto* period = static_cast<QLineEdit*>(shown->control(IDC_PERIOD));
-  EXPECT_EQ(shown->focusWidget(), period);
-  EXPECT_EQ(period->selectedText(), QStringLiteral("1000"));
+    ShownDialog shown(mainDialogTemplate);
+    shown->setText(IDC_PERIOD, "1000");
+    shown->focusSelectAll(IDC_PERIOD);
+    auto* period = static_cast<QLineEdit*>(shown->control(IDC_PERIOD));
+    EXPECT_EQ(shown->focusWidget(), period);
+    EXPECT_EQ(period->selectedText(), QStringLiteral("1000"));
 
-  shown->setText(IDC_BAUD, "9600");
-  shown->focusSelectAll(IDC_BAUD);
-  auto* baud = static_cast<QComboBox*>(shown->control(IDC_BAUD));
-  EXPECT_EQ(baud->lineEdit()->selectedText(), QStringLiteral("9600"));
-  EXPECT_EQ(controlIndexOf(*shown, shown->focusWidget()), 1);
+    shown->setText(IDC_BAUD, "9600");
+    shown->focusSelectAll(IDC_BAUD);
+    auto* baud = static_cast<QComboBox*>(shown->control(IDC_BAUD));
+    EXPECT_EQ(baud->lineEdit()->selectedText(), QStringLiteral("9600"));
+    EXPECT_EQ(controlIndexOf(*shown, shown->focusWidget()), 1);
 }
 
 }  // namespace
