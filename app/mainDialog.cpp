@@ -61,7 +61,6 @@ MainDialog::MainDialog(dlg::DialogToolkit& toolkit)
       timedSend(0),
       icon(nullptr) {
     init(&rxQueue, rxQueueStorage, rxQueueCapacity);
-    rxCount = 0;
     icon = toolkit.loadIcon(IDI_APP);
 }
 

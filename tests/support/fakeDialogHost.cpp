@@ -29,9 +29,7 @@ const FakeDialogHost::Control& FakeDialogHost::control(int id) const {
 }
 
 std::string FakeDialogHost::text(int id) const {
-    const Control& c = control(id);
-    if (c.kind == dlg::ControlKind::combo && c.text.empty() && c.selection >= 0) return c.entries[c.selection];
-    return c.text;
+    return control(id).text;
 }
 
 void FakeDialogHost::setText(int id, std::string_view text) {

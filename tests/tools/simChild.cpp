@@ -1,5 +1,8 @@
 #include "tests/tools/simChild.h"
 
+#include <algorithm>
+#include <string_view>
+
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -53,16 +56,26 @@ TempFolder::~TempFolder() {
 }
 
 SimChild::SimChild(const std::string& runtimeDir, const std::vector<std::string>& args)
+    : SimChild(KORVANE_SIM_PATH, runtimeDir, args, {}) {}
+
+SimChild::SimChild(const std::string& program, const std::string& runtimeDir, const std::vector<std::string>& args,
+                   const std::vector<std::string>& extraEnv)
     : errorFile_(runtimeDir + "/sim-stderr-" + std::to_string(Clock::now().time_since_epoch().count())) {
     int pipeFds[2];
     if (::pipe2(pipeFds, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
     stdout_ = pipeFds[0];
 
+    std::vector<std::string> ours = extraEnv;
+    ours.push_back("XDG_RUNTIME_DIR=" + runtimeDir);
+    auto setByUs = [&ours](std::string_view entry) {
+        const std::string_view name = entry.substr(0, entry.find('=') + 1);
+        return std::any_of(ours.begin(), ours.end(), [name](const std::string& e) { return e.starts_with(name); });
+    };
     std::vector<std::string> env;
     for (char** entry = environ; *entry != nullptr; ++entry)
-        if (std::strncmp(*entry, "XDG_RUNTIME_DIR=", 16) != 0) env.emplace_back(*entry);
-    env.push_back("XDG_RUNTIME_DIR=" + runtimeDir);
-    std::vector<std::string> argv{KORVANE_SIM_PATH};
+        if (!setByUs(*entry)) env.emplace_back(*entry);
+    env.insert(env.end(), ours.begin(), ours.end());
+    std::vector<std::string> argv{program};
     argv.insert(argv.end(), args.begin(), args.end());
     auto pointers = [](std::vector<std::string>& strings) {
         std::vector<char*> list;
@@ -81,7 +94,7 @@ SimChild::SimChild(const std::string& runtimeDir, const std::vector<std::string>
     const int failed = posix_spawn(&pid_, argList[0], &actions, nullptr, argList.data(), envList.data());
     posix_spawn_file_actions_destroy(&actions);
     ::close(pipeFds[1]);
-    if (failed != 0) throw std::runtime_error(std::string("cannot start korvane-sim: ") + std::strerror(failed));
+    if (failed != 0) throw std::runtime_error("cannot start " + program + ": " + std::strerror(failed));
 }
 
 SimChild::~SimChild() {

@@ -31,6 +31,9 @@ private:
 class SimChild {
 public:
     SimChild(const std::string& runtimeDir, const std::vector<std::string>& args);
+    // Another of our programs the same way, with `extraEnv` ("NAME=value") added.
+    SimChild(const std::string& program, const std::string& runtimeDir, const std::vector<std::string>& args,
+             const std::vector<std::string>& extraEnv);
     ~SimChild();
     SimChild(const SimChild&) = delete;
     SimChild& operator=(const SimChild&) = delete;
