@@ -43,6 +43,7 @@ std::string formatMessage(std::string_view pattern, std::string_view first, std:
 }
 
 bool DataExchange::fail(int id, const std::string& message) {
+    failed_ = id;
     host_.messageBox(message);
     host_.focusSelectAll(id);
     return false;

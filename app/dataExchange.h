@@ -16,6 +16,8 @@ public:
         : host_(host), saving_(saveAndValidate) {}
 
     bool saving() const { return saving_; }
+    // The box whose value was rejected, or 0.
+    int failedControl() const { return failed_; }
 
     // A number box shown as decimal text. Read back, it must hold a whole decimal number
     // (optionally signed, blanks and tabs around it); otherwise the "enter an integer"
@@ -33,6 +35,7 @@ private:
 
     dlg::DialogHost& host_;
     bool saving_;
+    int failed_ = 0;
 };
 
 // The number a box holds, if it holds one: optional sign, decimal digits, blanks or tabs

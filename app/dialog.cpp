@@ -17,7 +17,9 @@ int Dialog::doModal(dlg::DialogHost& owner) {
 
 bool Dialog::updateData(bool saveAndValidate) {
     DataExchange exchange(*host_, saveAndValidate);
-    return doDataExchange(exchange);
+    const bool done = doDataExchange(exchange);
+    rejected_ = exchange.failedControl();
+    return done;
 }
 
 bool Dialog::onInitDialog(dlg::DialogHost& host) {

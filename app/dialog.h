@@ -18,6 +18,8 @@ public:
     // Moves the bound fields to the controls (false) or reads them back with validation
     // (true). False: a box failed; its message has been shown and it has the focus.
     bool updateData(bool saveAndValidate);
+    // The box the last exchange rejected, or 0 when it succeeded.
+    int rejectedControl() const { return rejected_; }
 
     // DialogEvents. onInitDialog keeps the host and runs the exchange to the controls.
     bool onInitDialog(dlg::DialogHost& host) override;
@@ -35,4 +37,5 @@ private:
     dlg::DialogToolkit& toolkit_;
     const dlg::DialogTemplate& template_;
     dlg::DialogHost* host_ = nullptr;  // set while the window exists
+    int rejected_ = 0;
 };

@@ -27,11 +27,11 @@ const MainDialog::Route MainDialog::routes[] = {
     {EventKind::paint, anyId, &MainDialog::onPaint},
     {EventKind::queryDragIcon, anyId, &MainDialog::onQueryDragIcon},
     {EventKind::click, IDC_OPEN, &MainDialog::clicked<&MainDialog::onOpenClose>},
-    {EventKind::click, IDC_SEND, &MainDialog::clicked<&MainDialog::onSend>},
+    {EventKind::click, IDC_SEND, &MainDialog::clicked<&MainDialog::onManualSend>},
     {EventKind::close, anyId, &MainDialog::onCloseRequest},
     {EventKind::click, IDC_RXCLEAR, &MainDialog::clicked<&MainDialog::onClearReceive>},
     {EventKind::click, IDC_SETPACKET, &MainDialog::clicked<&MainDialog::onSetPacketSize>},
-    {EventKind::click, IDC_RESETCOUNT, &MainDialog::clicked<&MainDialog::onResetCounts>},
+    {EventKind::click, IDC_RESETCOUNT, &MainDialog::clicked<&MainDialog::onResetCounters>},
     {EventKind::click, IDC_PAUSE, &MainDialog::clicked<&MainDialog::onOptionToggle>},
     {EventKind::click, IDC_TXCLEAR, &MainDialog::clicked<&MainDialog::onClearOutput>},
     {EventKind::click, IDC_TIMEDSEND, &MainDialog::clicked<&MainDialog::onTimedSend>},
@@ -155,12 +155,7 @@ EventResult MainDialog::onQueryDragIcon(const DialogEvent&) { return {true, icon
 // Stops what runs, in this order: the timed send, the port (and with it the monitor thread),
 // the display timer; then the default processing ends the dialog.
 EventResult MainDialog::onCloseRequest(const DialogEvent&) {
-    if (timedSend) {
-        host().killTimer(TIMER_SEND);
-        host().enable(IDC_PERIOD, true);
-        timedSend = 0;
-        host().setChecked(IDC_TIMEDSEND, 0);
-    }
+    stopTimedSend();
     if (portOpen()) comm->closePort();
     host().killTimer(TIMER_DISPLAY);
     return EventResult::defaultProcessing();
@@ -170,7 +165,7 @@ EventResult MainDialog::onTimer(const DialogEvent& event) {
     if (event.id == TIMER_SEND)
         onSendTimer();
     else
-        onDisplayTimer();
+        displayStep();
     return {};
 }
 
@@ -185,18 +180,3 @@ std::string portListEntry(std::string_view friendlyName) {
 IconPosition minimizedIconPosition(dlg::Size client, dlg::Size icon) {
     return {(client.width - icon.width + 1) / 2, (client.height - icon.height + 1) / 2};
 }
-
-// The actions of opening, sending and the receive display are not built yet: the events are
-// routed here and do nothing.
-void MainDialog::onOpenClose() {}
-void MainDialog::onSend() {}
-void MainDialog::onClearOutput() {}
-void MainDialog::onTimedSend() {}
-void MainDialog::onOutputHexToggle() {}
-void MainDialog::onFill() {}
-void MainDialog::onSendTimer() {}
-void MainDialog::onClearReceive() {}
-void MainDialog::onSetPacketSize() {}
-void MainDialog::onResetCounts() {}
-void MainDialog::onOptionToggle() {}
-void MainDialog::onDisplayTimer() {}

@@ -9,12 +9,18 @@
 #include <string_view>
 
 #include "app/dialog.h"
+#include "app/lineSettings.h"
+#include "app/receiveText.h"
 #include "serial/xbeeComm.h"
 
 // Timers of the main window.
 inline constexpr int TIMER_SEND = 1;     // every sendPeriodMs while timedSend is set
 inline constexpr int TIMER_DISPLAY = 2;  // every displayPeriodMs from initialisation to close
 inline constexpr unsigned displayPeriodMs = 50;
+// A display tick takes at most this many received bytes; the rest waits for the next tick.
+inline constexpr std::uint32_t displayChunkMax = 8192;
+// With auto-clear on, a receive box longer than this is emptied before the next append.
+inline constexpr std::size_t autoClearLength = 4096;
 
 class MainDialog : public Dialog {
 public:
@@ -32,6 +38,9 @@ public:
     std::int32_t txHex;                      // IDC_TXHEX
     std::int32_t timedSend;                  // IDC_TIMEDSEND: the send timer runs
     dlg::IconHandle icon;                    // IDI_APP
+
+    // Fill presses since the program started: which test command comes next.
+    static inline std::int32_t fillIndex = 0;
 
     bool onInitDialog(dlg::DialogHost& host) override;
     dlg::EventResult onEvent(const dlg::DialogEvent& event) override;
@@ -58,21 +67,37 @@ private:
     dlg::EventResult onCloseRequest(const dlg::DialogEvent& event);
     dlg::EventResult onTimer(const dlg::DialogEvent& event);
 
-    // Opening and closing the port
+    // Opening and closing the port (portActions.cpp)
     void onOpenClose();
-    // Transmit
-    void onSend();
+    bool openPort(const LineSettings& settings);
+    void writeLineSettings(const LineSettings& settings);
+    void failOpen();
+    void closePort(std::int64_t portNumber);
+    void enableLineSettings(bool on);
+    void stopTimedSend();
+
+    // Transmit (transmitActions.cpp)
+    void onManualSend();
+    void onSendTimer();
+    void sendOutput();
+    void writeToPort(const std::uint8_t* bytes, std::uint32_t count);
     void onClearOutput();
     void onTimedSend();
     void onOutputHexToggle();
     void onFill();
-    void onSendTimer();
-    // Receive display and counters
+
+    // Receive display and counters (receiveActions.cpp)
+    void displayStep();
+    void showReceived(const std::string& chunkText);
     void onClearReceive();
     void onSetPacketSize();
-    void onResetCounts();
+    void onResetCounters();
     void onOptionToggle();
-    void onDisplayTimer();
+
+    std::uint8_t rxDisplayBuffer[displayChunkMax];
+    ReceiveText receiveText_;
+    // The hex-length message of a send is up: timed-send ticks that come meanwhile are skipped.
+    bool sendMessageOpen_ = false;
 };
 
 // The entry a port gets in the port list: the text after the first "(" up to, but not

@@ -43,6 +43,20 @@ extern const char enterInteger[] = "请键入一个整数。";
 extern const char enterIntegerInRange[] = "“请填入一个在%1和%2之间的整数。”";
 
 extern const char portListFailed[] = "无法列出串口：";
+extern const char portOpened[] = "COM%d 成功打开!";
+extern const char portClosed[] = "COM%d 成功关闭!";
+extern const char portNotFound[] = "没有发现此串口或被占用";
+extern const char portNotOpen[] = "串口设备没有打开";
+extern const char portNotOpened[] = "串口设备没有打开成功";
+extern const char hexLengthInvalid[] = "十六进制数据长度无效!";
+extern const char packetSizeSet[] = "接收包大小设置成功!";
+
+extern const char* const testCommands[testCommandCount] = {
+    R"({"method":"get","params":"all","tid":1001})",
+    R"({"method":"set","password":"739251","tid":1001,"xxx":"yyy"})",
+    R"({"method":"get","at":"id","tid":1001})",
+    R"({"method":"reboot","params":"save","tid":1001})",
+};
 
 extern const char dialogFont[] = "宋体";
 

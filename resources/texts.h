@@ -47,8 +47,19 @@ extern const char aboutMenuItem[];
 extern const char enterInteger[];
 extern const char enterIntegerInRange[];  // %1 and %2: the bounds
 
-// Status line
+// Status line and message boxes
 extern const char portListFailed[];  // followed by the system's reason
+extern const char portOpened[];      // %d: the port number
+extern const char portClosed[];      // %d: the port number
+extern const char portNotFound[];
+extern const char portNotOpen[];
+extern const char portNotOpened[];
+extern const char hexLengthInvalid[];
+extern const char packetSizeSet[];
+
+// The test commands the fill button puts into the output box, in turn
+inline constexpr int testCommandCount = 4;
+extern const char* const testCommands[testCommandCount];
 
 // The dialogs' font
 extern const char dialogFont[];

@@ -102,7 +102,7 @@ TEST(DataExchange, ASuccessfulExchangeReadsEveryField) {
     host.typeText(IDC_PACKETSIZE, " 1024 ");
     host.typeText(IDC_TXCOUNT, "-4");
     host.typeText(IDC_PERIOD, "3600000");
-    for (int id : {IDC_PAUSE, IDC_AUTOCLEAR, IDC_RXHEX, IDC_TXHEX, IDC_TIMEDSEND}) host.click(id);
+    for (int id : {IDC_PAUSE, IDC_AUTOCLEAR, IDC_RXHEX, IDC_TXHEX, IDC_TIMEDSEND}) host.control(id).checked = 1;
     ASSERT_TRUE(opened.dialog.updateData(true));
     const MainDialog& d = opened.dialog;
     EXPECT_EQ(d.rxPacketSize, 1024);

@@ -1,0 +1,28 @@
+#pragma once
+// How received bytes appear in the receive box: as hex text ("41 00 42 "), or as CP936 text
+// with every 00 byte shown as "." (an edit box would end the text there). Bytes arrive in
+// chunks cut anywhere; a chunk that ends with the lead byte of a double-byte character keeps
+// that byte back and shows it in front of the next chunk, so the character is shown whole.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+class ReceiveText {
+public:
+    // The text to append for the next chunk of received bytes.
+    std::string next(const std::uint8_t* bytes, std::size_t count, bool hex);
+    // Drops a byte kept back (its chunk was discarded or is not shown).
+    void forget() { heldLeadByte_.clear(); }
+    bool holding() const { return !heldLeadByte_.empty(); }
+
+private:
+    std::string heldLeadByte_;
+};
+
+// CP936: a lead byte and the trail byte after it make one character.
+constexpr bool isLeadByte(std::uint8_t b) { return b >= 0x81 && b <= 0xFE; }
+constexpr bool isTrailByte(std::uint8_t b) { return b >= 0x40 && b <= 0xFE && b != 0x7F; }
+
+// The length of text's longest start that does not end inside a double-byte character.
+std::size_t wholeCharactersLength(const std::string& text);
