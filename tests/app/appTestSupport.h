@@ -1,4 +1,5 @@
-// A main dialog initialised on a fake host, with the ports the fake system lists.
+// A main dialog initialised on a fake host, with the ports the fake system lists, and one
+// with a pseudo-terminal for a port.
 #pragma once
 
 #include <memory>
@@ -8,8 +9,10 @@
 
 #include "app/mainDialog.h"
 #include "resources/dialogs.h"
+#include "resources/resourceIds.h"
 #include "tests/support/fakeDialogHost.h"
 #include "tests/support/fakeDiscovery.h"
+#include "tests/support/ptyPeer.h"
 
 struct OpenedMainDialog {
     FakeDialogToolkit toolkit;
@@ -25,3 +28,27 @@ struct OpenedMainDialog {
         host.initDialog(dialog);
     }
 };
+
+// The main dialog with a pseudo-terminal listed (and selected) as COMn.
+struct DialogWithPort {
+    PtyPeer peer;
+    OpenedMainDialog opened;
+    FakeDialogHost& host = opened.host;
+    MainDialog& dialog = opened.dialog;
+
+    explicit DialogWithPort(int number = 201)
+        : peer(number), opened({"USB Serial Port (COM" + std::to_string(number) + ")"}) {}
+    // Clicks the open button; true when the port is open afterwards.
+    bool open() {
+        host.click(IDC_OPEN);
+        return dialog.portOpen();
+    }
+};
+
+// The bytes as "41 42 " text, for readable failures.
+inline std::string hexOf(const std::vector<std::uint8_t>& bytes) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string text;
+    for (std::uint8_t b : bytes) text += {digits[b >> 4], digits[b & 15], ' '};
+    return text;
+}

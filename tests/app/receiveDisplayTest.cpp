@@ -1,0 +1,219 @@
+// The receive display: what each display tick takes from the receive queue, counts and shows;
+// the options, the clear and reset buttons, and the receive packet size.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+
+#include "serial/rxQueue.h"
+#include "tests/app/appTestSupport.h"
+#include "tests/support/cp936.h"
+#include "tests/support/scopedOsApi.h"
+
+namespace {
+
+void queue(const std::string& bytes) {
+    ASSERT_EQ(put(&rxQueue, reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                  static_cast<std::uint32_t>(bytes.size())),
+              bytes.size());
+}
+
+void check(FakeDialogHost& host, int id) { host.control(id).checked = 1; }
+
+TEST(ReceiveDisplay, TickTakesAtMost8192BytesAndCountsThem) {
+    OpenedMainDialog opened;
+    std::string data(10000, 'x');
+    for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>('a' + i % 26);
+    queue(data);
+    opened.host.tick(TIMER_DISPLAY);
+    EXPECT_EQ(opened.dialog.rxCount, 8192);
+    EXPECT_EQ(opened.host.text(IDC_RXCOUNT), "8192");
+    EXPECT_EQ(opened.host.text(IDC_RXTEXT), data.substr(0, 8192));
+    opened.host.tick(TIMER_DISPLAY);
+    EXPECT_EQ(opened.host.text(IDC_RXCOUNT), "10000");
+    EXPECT_EQ(opened.host.text(IDC_RXTEXT), data);
+
+    opened.host.calls.clear();
+    opened.host.tick(TIMER_DISPLAY);
+    EXPECT_TRUE(opened.host.calls.empty()) << "an empty queue changes nothing";
+}
+
+TEST(ReceiveDisplay, ZeroBytesShowAsDotsInTextAndAsPairsInHex) {
+    OpenedMainDialog opened;
+    queue(std::string("A\0B", 3));
+    opened.host.tick(TIMER_DISPLAY);
+    EXPECT_EQ(opened.host.text(IDC_RXTEXT), "A.B");
+    opened.host.click(IDC_RXCLEAR);
+    check(opened.host, IDC_RXHEX);
+    opened.host.click(IDC_RXHEX);  // turns it off again: the option is read at the click
+    opened.host.click(IDC_RXHEX);
+    queue(std::string("A\0B\xFF", 4));
+    opened.host.tick(TIMER_DISPLAY);
+    EXPECT_EQ(opened.host.text(IDC_RXTEXT), "41 00 42 FF ");
+}
+
+// A double-byte character cut by a tick's end is shown whole with the next tick.
+TEST(ReceiveDisplay, CharacterSplitAcrossTicksIsShownWhole) {
+    const std::string text = cp936("串口") + "\x81" + " A" + cp936("数据");  // 81 20: no character
+    for (std::size_t cut = 1; cut < text.size(); ++cut) {
+        OpenedMainDialog opened;
+        queue(text.substr(0, cut));
+        opened.host.tick(TIMER_DISPLAY);
+        const std::string first = opened.host.text(IDC_RXTEXT);
+        EXPECT_EQ(first, text.substr(0, wholeCharactersLength(text.substr(0, cut)))) << cut;
+        EXPECT_EQ(opened.dialog.rxCount, static_cast<std::int32_t>(cut)) << "counted when taken";
+        queue(text.substr(cut));
+        opened.host.tick(TIMER_DISPLAY);
+        EXPECT_EQ(opened.host.text(IDC_RXTEXT), text) << cut;
+    }
+    EXPECT_EQ(wholeCharactersLength(cp936("串") + "\xB4"), 2u);
+    EXPECT_EQ(wholeCharactersLength("\x81\x20\xB4"), 2u);
+    EXPECT_EQ(wholeCharactersLength("\xB4\xFF\xB4\xAE"), 4u) << "FF is no trail byte";
+}
+
+TEST(ReceiveDisplay, HeldLeadByteIsShownInHexWhenHexIsSwitchedOn) {
+    OpenedMainDialog opened;
+    queue("A\xB4");
+    opened.host.tick(TIMER_DISPLAY);
+    check(opened.host, IDC_RXHEX);
+    opened.host.click(IDC_RXHEX);
+    opened.host.click(IDC_RXHEX);
+    queue("\xAE");
+    opened.host.tick(TIMER_DISPLAY);
+    EXPECT_EQ(opened.host.text(IDC_RXTEXT), "AB4 AE ");
+}
+
+TEST(ReceiveDisplay, PausedBytesAreCountedButNeverShown) {
+    OpenedMainDialog opened;
+    opened.host.typeText(IDC_RXTEXT, "old");
+    check(opened.host, IDC_PAUSE);
+    opened.dialog.pauseDisplay = 1;
+    queue("during\xB4");
+    opened.host.tick(TIMER_DISPLAY);
+    EXPECT_EQ(opened.host.text(IDC_RXTEXT), "old");
+    EXPECT_EQ(opened.dialog.rxCount, 7);
+    opened.dialog.pauseDisplay = 0;
+    queue("after");
+    opened.host.tick(TIMER_DISPLAY);
+    EXPECT_EQ(opened.host.text(IDC_RXTEXT), "oldafter");
+    EXPECT_EQ(opened.host.text(IDC_RXCOUNT), "12");
+}
+
+TEST(ReceiveDisplay, AutoClearEmptiesABoxLongerThan4096BeforeTheAppend) {
+    struct Case {
+        bool autoClear;
+        std::size_t held;
+        std::string after;
+    };
+    const Case cases[] = {{true, 4096, std::string(4096, 'o') + "new"},
+                          {true, 4097, "new"},
+                          {false, 100000, std::string(100000, 'o') + "new"}};
+    for (const Case& c : cases) {
+        OpenedMainDialog opened;
+        opened.dialog.autoClear = c.autoClear;
+        opened.host.typeText(IDC_RXTEXT, std::string(c.held, 'o'));
+        queue("new");
+        opened.host.calls.clear();
+        opened.host.tick(TIMER_DISPLAY);
+        EXPECT_EQ(opened.host.text(IDC_RXTEXT), c.after) << c.held;
+        if (!c.autoClear)  // the box is appended to, never rewritten
+            EXPECT_EQ(opened.host.calls, (std::vector<std::string>{"setText 1010", "appendText 1014"}));
+    }
+}
+
+TEST(ReceiveDisplay, ClearAndResetTouchOnlyTheirOwn) {
+    OpenedMainDialog opened;
+    queue("abc");
+    opened.host.tick(TIMER_DISPLAY);
+    queue("de");
+    opened.dialog.txCount = 9;
+    opened.host.click(IDC_RXCLEAR);
+    EXPECT_EQ(opened.host.text(IDC_RXTEXT), "");
+    EXPECT_EQ(opened.dialog.rxCount, 3);
+    EXPECT_EQ(length(&rxQueue), 2) << "queued bytes stay";
+
+    opened.host.calls.clear();
+    opened.host.click(IDC_RESETCOUNT);
+    EXPECT_EQ(opened.host.calls, (std::vector<std::string>{"setText 1010", "setText 1011"}));
+    EXPECT_EQ(opened.host.text(IDC_RXCOUNT), "0");
+    EXPECT_EQ(opened.host.text(IDC_TXCOUNT), "0");
+    EXPECT_EQ(opened.dialog.txCount, 0);
+    opened.host.tick(TIMER_DISPLAY);
+    EXPECT_EQ(opened.host.text(IDC_RXCOUNT), "2");
+    EXPECT_EQ(opened.host.text(IDC_RXTEXT), "de");
+
+    opened.dialog.rxCount = INT_MAX;
+    queue("f");
+    opened.host.tick(TIMER_DISPLAY);
+    EXPECT_EQ(opened.host.text(IDC_RXCOUNT), "-2147483648") << "the counter wraps";
+}
+
+TEST(ReceiveDisplay, PacketSizeNeedsAnOpenPort) {
+    OpenedMainDialog opened;
+    queue("kept");
+    opened.host.typeText(IDC_PACKETSIZE, "100");
+    opened.host.click(IDC_SETPACKET);
+    EXPECT_EQ(opened.host.messages, std::vector<std::string>{cp936("串口设备没有打开")});
+    EXPECT_EQ(opened.dialog.comm->rxThreshold, 1u);
+    EXPECT_EQ(length(&rxQueue), 4);
+    EXPECT_EQ(opened.host.text(IDC_STATUS), "");
+}
+
+// A valid size is applied and what was received before it is dropped; a size the box does
+// not hold as 1 to 1024 is refused without a word of success.
+TEST(ReceiveDisplay, PacketSizeIsAppliedOnlyWhenTheBoxHoldsAValidSize) {
+    static std::vector<DWORD> purges;
+    ScopedOsApi api;  // outlives the port's monitor thread
+    api->PurgeComm = [](HANDLE port, DWORD flags) {
+        purges.push_back(flags);
+        return platformOsApi().PurgeComm(port, flags);
+    };
+    DialogWithPort window;
+    ASSERT_TRUE(window.open());
+    for (const char* rejected : {"0", "-5", "5000", "abc", ""}) {
+        purges.clear();
+        window.host.messages.clear();
+        window.host.setText(IDC_STATUS, "");
+        queue("kept");
+        window.host.typeText(IDC_PACKETSIZE, rejected);
+        window.host.click(IDC_SETPACKET);
+        EXPECT_EQ(window.host.messages.size(), 1u) << rejected << ": the box's own message";
+        EXPECT_EQ(window.dialog.comm->rxThreshold, 1u) << rejected;
+        EXPECT_EQ(window.dialog.rxPacketSize, 1) << rejected;
+        EXPECT_TRUE(purges.empty()) << rejected;
+        EXPECT_EQ(length(&rxQueue), 4) << rejected;
+        EXPECT_EQ(window.host.text(IDC_STATUS), "") << rejected;
+        reset(&rxQueue);
+    }
+
+    purges.clear();
+    queue("dropped\xB4");
+    window.host.tick(TIMER_DISPLAY);  // leaves the lead byte held
+    queue("dropped too");
+    window.host.typeText(IDC_PACKETSIZE, "100");
+    window.host.click(IDC_SETPACKET);
+    EXPECT_EQ(window.dialog.comm->rxThreshold, 100u);
+    EXPECT_EQ(purges, (std::vector<DWORD>{PURGE_RXABORT | PURGE_RXCLEAR, PURGE_TXABORT | PURGE_TXCLEAR}));
+    EXPECT_EQ(length(&rxQueue), 0);
+    EXPECT_EQ(window.host.text(IDC_STATUS), cp936("接收包大小设置成功!"));
+    queue("Z");
+    window.host.tick(TIMER_DISPLAY);
+    EXPECT_EQ(window.host.text(IDC_RXTEXT), "droppedZ") << "the held byte went with the queue";
+}
+
+// The real engine: bytes written at the far end reach the box through the monitor thread.
+TEST(ReceiveDisplay, BytesFromThePortReachTheBox) {
+    DialogWithPort window;
+    ASSERT_TRUE(window.open());
+    const std::string text = cp936("模块回复: OK\r\n");
+    window.peer.send(text.substr(0, 1));
+    window.peer.send(text.substr(1));
+    EXPECT_TRUE(eventually([&] {
+        window.host.tick(TIMER_DISPLAY);
+        return window.host.text(IDC_RXTEXT).size() >= text.size();
+    }));
+    EXPECT_EQ(window.host.text(IDC_RXTEXT), text);
+    EXPECT_EQ(window.host.text(IDC_RXCOUNT), std::to_string(text.size()));
+}
+
+}  // namespace
