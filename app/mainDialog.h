@@ -69,7 +69,7 @@ private:
 
     // Opening and closing the port (portActions.cpp)
     void onOpenClose();
-    bool openPort(const LineSettings& settings);
+    bool openAndProbe(const LineSettings& settings);
     void writeLineSettings(const LineSettings& settings);
     void failOpen();
     void closePort(std::int64_t portNumber);

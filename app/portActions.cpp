@@ -29,7 +29,7 @@ void MainDialog::onOpenClose() {
         closePort(settings.portNumber);
         return;
     }
-    if (!openPort(settings)) return failOpen();
+    if (!openAndProbe(settings)) return failOpen();
     rxPacketSize = 1;
     writeLineSettings(settings);
     comm->rxThreshold = static_cast<std::uint32_t>(rxPacketSize);
@@ -41,7 +41,7 @@ void MainDialog::onOpenClose() {
 
 // Opens the port and proves that it takes the chosen baud rate with 8 data bits, no parity
 // and one stop bit.
-bool MainDialog::openPort(const LineSettings& settings) {
+bool MainDialog::openAndProbe(const LineSettings& settings) {
     if (settings.portNumber < firstPort || settings.portNumber > lastPort) return false;
     comm->portNumber = static_cast<std::int32_t>(settings.portNumber);
     std::snprintf(comm->devicePath, sizeof comm->devicePath, "%s", devicePathFor(settings.portNumber).c_str());
