@@ -71,6 +71,18 @@ std::vector<std::uint8_t> PtyPeer::receive(std::size_t count, std::chrono::milli
     return bytes;
 }
 
+std::vector<std::uint8_t> PtyPeer::receiveAvailable() {
+    std::vector<std::uint8_t> bytes;
+    std::uint8_t buffer[4096];
+    for (;;) {
+        pollfd p{master_, POLLIN, 0};
+        if (::poll(&p, 1, 0) <= 0) return bytes;
+        const ssize_t n = ::read(master_, buffer, sizeof buffer);
+        if (n > 0) bytes.insert(bytes.end(), buffer, buffer + n);
+        else if (n == 0 || (errno != EINTR && errno != EAGAIN)) return bytes;
+    }
+}
+
 void PtyPeer::closeMaster() {
     ::close(master_);
     master_ = -1;

@@ -26,6 +26,8 @@ public:
     // Reads what the port wrote until count bytes have come or the deadline passes.
     std::vector<std::uint8_t> receive(std::size_t count,
                                       std::chrono::milliseconds deadline = std::chrono::seconds(20));
+    // What the port has written so far and nobody read yet; empty at once when nothing waits.
+    std::vector<std::uint8_t> receiveAvailable();
     // Simulates pulling the adapter out.
     void closeMaster();
 
