@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr char replacementUtf8[] = "\xEF\xBF\xBD";  // U+FFFD
-
 // One iconv conversion; its own descriptor per call keeps it thread-safe.
 class Iconv {
 public:
@@ -45,6 +43,20 @@ void appendRaw(std::string& out, size_t& used, std::string_view bytes) {
     used += bytes.size();
 }
 
+// A bad byte's stand-in, U+E000 + byte, in UTF-8: EE 80 80 .. EE 83 BF.
+void appendRawByteChar(std::string& out, size_t& used, unsigned char byte) {
+    const char utf8[] = {'\xEE', static_cast<char>(0x80 | byte >> 6),
+                         static_cast<char>(0x80 | (byte & 0x3F))};
+    appendRaw(out, used, std::string_view(utf8, sizeof utf8));
+}
+
+// The byte the stand-in at the start of this UTF-8 text stands for, or -1 if there is none.
+int rawByteAt(const char* utf8, size_t left) {
+    const auto* in = reinterpret_cast<const unsigned char*>(utf8);
+    if (left < 3 || in[0] != 0xEE || (in[1] & 0xFC) != 0x80) return -1;
+    return ((in[1] & 0x03) << 6) | (in[2] & 0x3F);
+}
+
 // The length of the UTF-8 sequence that starts with this byte.
 size_t utf8Length(unsigned char lead) {
     if (lead < 0xC0) return 1;
@@ -64,9 +76,12 @@ std::string toCp936(const QString& text) {
     char* inPtr = in.data();
     size_t inLeft = in.size();
     while (inLeft > 0 && !conv.convert(inPtr, inLeft, out, used)) {
-        // A character CP936 has no code for (or broken UTF-8): one '?' for the whole character.
+        // A character CP936 has no code for (or broken UTF-8): a stand-in's byte, or one '?'
+        // for the whole character.
         const size_t skip = std::min(utf8Length(static_cast<unsigned char>(*inPtr)), inLeft);
-        appendRaw(out, used, "?");
+        const int raw = rawByteAt(inPtr, inLeft);
+        const char byte = static_cast<char>(raw);
+        appendRaw(out, used, raw >= 0 ? std::string_view(&byte, 1) : "?");
         inPtr += skip;
         inLeft -= skip;
     }
@@ -89,7 +104,7 @@ QString Cp936Decoder::decode(std::string_view bytes) {
             pending_.assign(inPtr, inLeft);
             break;
         }
-        appendRaw(out, used, replacementUtf8);  // EILSEQ: this byte is no CP936
+        appendRawByteChar(out, used, static_cast<unsigned char>(*inPtr));  // EILSEQ: this byte is no CP936
         ++inPtr;
         --inLeft;
     }
@@ -97,7 +112,8 @@ QString Cp936Decoder::decode(std::string_view bytes) {
 }
 
 QString Cp936Decoder::flush() {
-    QString rest(static_cast<qsizetype>(pending_.size()), QChar::ReplacementCharacter);
+    QString rest;
+    for (char byte : pending_) rest += rawByteChar(static_cast<unsigned char>(byte));
     pending_.clear();
     return rest;
 }

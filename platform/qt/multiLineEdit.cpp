@@ -37,27 +37,34 @@ MultiLineEdit::MultiLineEdit(QWidget* parent) : QPlainTextEdit(parent) {
     setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);  // long words break too
     setTabChangesFocus(true);                                    // Tab walks the dialog's tab stops
     connect(document(), &QTextDocument::contentsChange, this, [this](int at, int removed, int added) {
-        softBreaks_.contentsChanged(*document(), at, removed, added);
+        separators_.contentsChanged(*document(), at, removed, added);
     });
 }
 
-// The document outlives this part of the edit: it must not reach the soft breaks any more.
+// The document outlives this part of the edit: it must not reach the separators any more.
 MultiLineEdit::~MultiLineEdit() { disconnect(document(), nullptr, this, nullptr); }
 
 std::string MultiLineEdit::cp936Text() const {
-    return toCp936(withCrLf(softBreaks_.text(*document(), 0, document()->characterCount() - 1)));
+    const int end = document()->characterCount() - 1;
+    const QString text = separators_.text(*document(), 0, end, SeparatorKinds::Breaks::asGiven);
+    // A lead byte still waiting for its trail byte has been given to the box too.
+    return toCp936(text) + decoder_.pending();
 }
 
 void MultiLineEdit::setCp936Text(std::string_view text) {
     decoder_.reset();
     breaks_.reset();
-    setPlainText(breaks_.fold(fromCp936(text)));
-    softBreaks_.clear();
+    const FoldedText folded = breaks_.fold(fromCp936(text));
+    setPlainText(folded.text);
+    separators_.clear();
+    markBreaks(folded, 0);
 }
 
 void MultiLineEdit::appendCp936(std::string_view text) {
-    const QString piece = breaks_.fold(decoder_.decode(text));
-    if (piece.isEmpty()) return;
+    const FoldedText piece = breaks_.fold(decoder_.decode(text));
+    // The last piece ended with a '\r', which is the last separator, before an empty last line.
+    if (piece.completesCrLf) separators_.completeCrLf(document()->lastBlock().position() - 1);
+    if (piece.text.isEmpty()) return;
     cutLongLastLine();
 
     const QTextCursor user = textCursor();
@@ -70,7 +77,9 @@ void MultiLineEdit::appendCp936(std::string_view text) {
         ProgramEdit edit(*document());
         QTextCursor end(document());
         end.movePosition(QTextCursor::End);
-        end.insertText(piece);
+        const int at = end.position();
+        end.insertText(piece.text);
+        markBreaks(piece, at);
     }
 
     // A caret at the very end was pushed along by the insertion; put it back.
@@ -97,12 +106,17 @@ void MultiLineEdit::cutLongLastLine() {
     QTextCursor cursor(document());
     cursor.setPosition(cut);
     cursor.insertBlock();
-    softBreaks_.add(cut);
+    separators_.add(cut, LineBreak::none);
+}
+
+void MultiLineEdit::markBreaks(const FoldedText& folded, int at) {
+    for (const auto& [offset, kind] : folded.breaks) separators_.add(at + offset, kind);
 }
 
 QMimeData* MultiLineEdit::createMimeDataFromSelection() const {
     const QTextCursor selection = textCursor();
     auto* data = new QMimeData;
-    data->setText(softBreaks_.text(*document(), selection.selectionStart(), selection.selectionEnd()));
+    data->setText(separators_.text(*document(), selection.selectionStart(), selection.selectionEnd(),
+                                   SeparatorKinds::Breaks::newline));
     return data;
 }

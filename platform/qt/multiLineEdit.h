@@ -1,5 +1,7 @@
 #pragma once
-// A multi-line edit box that speaks the logic's text: CP936 bytes with "\r\n" line breaks.
+// A multi-line edit box that speaks the logic's text: CP936 bytes. What the box is given reads
+// back byte for byte, NULs left out: each line break as it came ("\r\n", "\n" or "\r"; one
+// the user types is "\r\n"), each byte that is not CP936 as itself (cp936.h).
 // Received data is appended in pieces split anywhere, so a piece may end inside a character
 // (a CP936 lead byte) or between the '\r' and '\n' of a break; both are joined with the next.
 
@@ -10,7 +12,7 @@
 
 #include "platform/qt/cp936.h"
 #include "platform/qt/lineBreaks.h"
-#include "platform/qt/softBreaks.h"
+#include "platform/qt/separatorKinds.h"
 
 class MultiLineEdit : public QPlainTextEdit {
     Q_OBJECT
@@ -19,21 +21,22 @@ public:
     explicit MultiLineEdit(QWidget* parent = nullptr);
     ~MultiLineEdit() override;
 
-    std::string cp936Text() const;  // breaks as "\r\n"
+    std::string cp936Text() const;
     void setCp936Text(std::string_view text);
     // Adds at the end, at a cost that grows with the piece only; the user's caret, selection
     // and view stay where they are.
     void appendCp936(std::string_view text);
 
-    int softBreakCount() const { return softBreaks_.count(); }
+    int softBreakCount() const { return separators_.softBreakCount(); }
 
 protected:
     QMimeData* createMimeDataFromSelection() const override;  // copy and drag leave soft breaks out
 
 private:
     void cutLongLastLine();
+    void markBreaks(const FoldedText& folded, int at);  // folded was put in at this position
 
     Cp936Decoder decoder_;
     LineBreakFolder breaks_;
-    SoftBreaks softBreaks_;
+    SeparatorKinds separators_;
 };

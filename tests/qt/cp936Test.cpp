@@ -1,11 +1,14 @@
 // CP936 to and from Unicode: known GBK codes, unrepresentable characters, bad bytes, and
 // text that arrives split inside a character (more of that in the edit box tests).
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "platform/qt/cp936.h"
 #include "resources/texts.h"
+
+using namespace std::string_literals;
 
 namespace {
 
@@ -25,18 +28,43 @@ TEST(Cp936, CharactersCp936CannotHoldBecomeOneQuestionMarkEach) {
     EXPECT_EQ(toCp936(u("😀x")), "?x");                          // a surrogate pair is one character
     EXPECT_EQ(toCp936(QString(QChar(0xD800)) + u("y")), "?y");  // a lone surrogate
     EXPECT_EQ(toCp936(u("é")), "\xA8\xA6");                     // pinyin letters are in GBK
+    // Private-use characters other than the bad bytes' stand-ins are not CP936 either.
+    EXPECT_EQ(toCp936(QString(QChar(0xE100)) + QChar(0xF8FF)), "??");
 }
 
-TEST(Cp936, BadBytesBecomeReplacementCharactersAndDecodingGoesOn) {
-    const QString bad(QChar::ReplacementCharacter);
+TEST(Cp936, BadBytesBecomeStandInsAndDecodingGoesOn) {
+    auto raw = [](unsigned char byte) { return QString(rawByteChar(byte)); };
     EXPECT_EQ(fromCp936("A\xFF"
                         "B"),
-              u("A") + bad + u("B"));
-    EXPECT_EQ(fromCp936("\x81\n\xB4\xAE"), bad + u("\n串"));  // a lead byte without its trail
-    EXPECT_EQ(fromCp936("\xA1\x40"), bad + u("@"));           // a code GBK leaves unassigned
-    EXPECT_EQ(fromCp936("\xFF\xFF"), bad + bad);
-    EXPECT_EQ(fromCp936("ok\xB4"), u("ok") + bad);  // cut off at the end
+              u("A") + raw(0xFF) + u("B"));
+    EXPECT_EQ(fromCp936("\x81\n\xB4\xAE"), raw(0x81) + u("\n串"));  // a lead byte without its trail
+    EXPECT_EQ(fromCp936("\xA1\x40"), raw(0xA1) + u("@"));           // a code GBK leaves unassigned
+    EXPECT_EQ(fromCp936("\xFF\xFE"), raw(0xFF) + raw(0xFE));
+    EXPECT_EQ(fromCp936("ok\xB4"), u("ok") + raw(0xB4));  // cut off at the end
     EXPECT_EQ(fromCp936(std::string("a\0b", 3)), QString::fromUtf8("a\0b", 3));
+}
+
+// Byte strings that are CP936, or not, or partly: each comes back from Unicode as it was, also
+// when it is decoded in two pieces cut anywhere.
+TEST(Cp936, EveryByteStringSurvivesTheTripThroughUnicode) {
+    std::vector<std::string> cases;
+    std::string everyByte;
+    for (int byte = 1; byte < 256; ++byte) {
+        cases.emplace_back(1, static_cast<char>(byte));
+        everyByte += static_cast<char>(byte);
+    }
+    cases.push_back(everyByte);
+    cases.push_back("\x81 \xA1\x40\x80\xFF\xFE\x81\x40\xB4\xAE\0\xFE\xFE\xB4"s);
+    for (const std::string& bytes : cases) {
+        EXPECT_EQ(toCp936(fromCp936(bytes)), bytes);
+        for (std::size_t cut = 0; cut <= bytes.size(); ++cut) {
+            Cp936Decoder decoder;
+            QString text = decoder.decode(std::string_view(bytes).substr(0, cut));
+            text += decoder.decode(std::string_view(bytes).substr(cut));
+            EXPECT_EQ(toCp936(text) + decoder.pending(), bytes) << "cut at " << cut;
+            EXPECT_EQ(toCp936(text + decoder.flush()), bytes);
+        }
+    }
 }
 
 TEST(Cp936, DecoderJoinsALeadByteWithTheTrailByteOfTheNextPiece) {
@@ -48,8 +76,10 @@ TEST(Cp936, DecoderJoinsALeadByteWithTheTrailByteOfTheNextPiece) {
     EXPECT_EQ(decoder.flush(), QString());
 
     EXPECT_EQ(decoder.decode("\xB4"), QString());
-    EXPECT_EQ(decoder.flush(), QString(QChar::ReplacementCharacter));  // the stream ended there
-    EXPECT_EQ(decoder.decode("\xB4\xAE"), u("串"));                    // and the decoder starts afresh
+    EXPECT_EQ(decoder.pending(), "\xB4");
+    EXPECT_EQ(decoder.flush(), QString(rawByteChar(0xB4)));  // the stream ended there
+    EXPECT_EQ(decoder.pending(), "");
+    EXPECT_EQ(decoder.decode("\xB4\xAE"), u("串"));  // and the decoder starts afresh
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Control texts through the host: line breaks and received data in the edit boxes, the
 // static texts, and the combos' lists.
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -23,51 +24,103 @@
 #include "resources/resourceIds.h"
 #include "tests/qt/qtTestSupport.h"
 
+using namespace std::string_literals;
+
 namespace {
 
 QPlainTextEdit* editOf(ShownDialog& shown, int id) {
     return static_cast<QPlainTextEdit*>(shown->control(id));
 }
 
-TEST(EditText, EveryKindOfLineBreakReadsBackAsCrLfAndNulsAreNotShown) {
-    ShownDialog shown(mainDialogTemplate);
-    shown->setText(IDC_RXTEXT, std::string("a\nb\rc\r\nd\r\r\ne\0f", 14));
-    EXPECT_EQ(editOf(shown, IDC_RXTEXT)->blockCount(), 6);
-    EXPECT_EQ(shown->text(IDC_RXTEXT), "a\r\nb\r\nc\r\nd\r\n\r\nef");
-    shown->appendText(IDC_RXTEXT, std::string("\0g\0", 3));
-    EXPECT_EQ(shown->text(IDC_RXTEXT), "a\r\nb\r\nc\r\nd\r\n\r\nefg");
-    shown->setText(IDC_STATUS, std::string("x\0y", 3));
-    EXPECT_EQ(shown->text(IDC_STATUS), "xy");
+constexpr int multiLineEdits[] = {IDC_TXTEXT, IDC_RXTEXT};
 
-    // Lines typed by the user read back the same way.
-    QPlainTextEdit* tx = editOf(shown, IDC_TXTEXT);
-    tx->setFocus();
-    QTest::keyClicks(tx, "AT");
-    QTest::keyClick(tx, Qt::Key_Return);
-    QTest::keyClicks(tx, "OK");
-    EXPECT_EQ(shown->text(IDC_TXTEXT), "AT\r\nOK");
+// Received bytes of every sort: GBK text, the three kinds of line break, bytes that are not
+// CP936 (0xFF, 0x81 before a space, a code GBK leaves unassigned) and a NUL inside a break.
+const std::string received =
+    gbk("接收\r\n数据\r\r\n串口号") + "\xFF" + gbk("OK\n完\r") + "\x81 \xA1\x40\x80\r\0\nend"s;
+
+std::string withoutNuls(std::string bytes) {
+    bytes.erase(std::remove(bytes.begin(), bytes.end(), '\0'), bytes.end());
+    return bytes;
 }
 
-TEST(EditText, AppendedPiecesKeepLineBreaksAndCharactersWhole) {
+TEST(EditText, LineBreaksReadBackAsGivenAndNulsAreNotShown) {
     ShownDialog shown(mainDialogTemplate);
-    shown->setText(IDC_RXTEXT, "");
-    shown->appendText(IDC_RXTEXT, "x\r");
-    shown->appendText(IDC_RXTEXT, "\ny");  // the same break
-    shown->appendText(IDC_RXTEXT, "\r");
-    shown->appendText(IDC_RXTEXT, "\r\nz");  // a break, then another
-    EXPECT_EQ(shown->text(IDC_RXTEXT), "x\r\ny\r\n\r\nz");
+    QPlainTextEdit* rx = editOf(shown, IDC_RXTEXT);
+    shown->setText(IDC_RXTEXT, "a\nb\rc\r\nd\r\r\ne\0f"s);
+    EXPECT_EQ(rx->blockCount(), 6);  // each break shows as one
+    EXPECT_EQ(shown->text(IDC_RXTEXT), "a\nb\rc\r\nd\r\r\nef");
+    shown->appendText(IDC_RXTEXT, "\0g\0"s);
+    EXPECT_EQ(shown->text(IDC_RXTEXT), "a\nb\rc\r\nd\r\r\nefg");
+    rx->selectAll();
+    rx->copy();  // the clipboard has the system's breaks
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("a\nb\nc\nd\n\nefg"));
+    shown->setText(IDC_STATUS, "x\0y"s);
+    EXPECT_EQ(shown->text(IDC_STATUS), "xy");
 
-    // Received data is cut anywhere, also inside a character and inside a break.
-    const std::string data = gbk("接收\r\n数据\r\r\n串口号") + "\xFF" + gbk("OK\n完");
-    shown->setText(IDC_RXTEXT, data);
-    const std::string whole = shown->text(IDC_RXTEXT);
-    for (std::size_t cut = 0; cut <= data.size(); ++cut) {
-        shown->setText(IDC_RXTEXT, "");
-        shown->appendText(IDC_RXTEXT, data.substr(0, cut));
-        shown->appendText(IDC_RXTEXT, data.substr(cut));
-        EXPECT_EQ(shown->text(IDC_RXTEXT), whole) << "cut at byte " << cut;
+    // Breaks the user types are CR LF, also between given ones; a given break the user
+    // deletes takes its kind along.
+    QPlainTextEdit* tx = editOf(shown, IDC_TXTEXT);
+    shown->setText(IDC_TXTEXT, "AT\nOK\r");
+    tx->setFocus();
+    QTextCursor caret(tx->document());
+    caret.setPosition(1);
+    tx->setTextCursor(caret);
+    QTest::keyClick(tx, Qt::Key_Return);
+    QTest::keyClick(tx, Qt::Key_Return, Qt::ShiftModifier);
+    EXPECT_EQ(shown->text(IDC_TXTEXT), "A\r\n\r\nT\nOK\r");
+    caret.setPosition(tx->document()->findBlockByNumber(2).position());
+    tx->setTextCursor(caret);
+    QTest::keyClick(tx, Qt::Key_Backspace);  // the "\n" after T
+    tx->moveCursor(QTextCursor::End);
+    QTest::keyClicks(tx, "X");
+    QTest::keyClick(tx, Qt::Key_Return);
+    EXPECT_EQ(shown->text(IDC_TXTEXT), "A\r\n\r\nTOK\rX\r\n");
+}
+
+// What a box is set to reads back byte for byte: every byte alone (a lead byte alone has no
+// trail byte), all in one string, and received data of every sort.
+TEST(EditText, EveryByteStringReadsBackAsSet) {
+    std::vector<std::string> cases;
+    std::string everyByte;
+    for (int byte = 1; byte < 256; ++byte) {
+        cases.emplace_back(1, static_cast<char>(byte));
+        everyByte += static_cast<char>(byte);
     }
-    EXPECT_EQ(whole, gbk("接收\r\n数据\r\n\r\n串口号") + "?" + gbk("OK\r\n完"));  // U+FFFD has no GBK code
+    cases.push_back(everyByte);
+    cases.push_back(withoutNuls(received));
+    ShownDialog shown(mainDialogTemplate);
+    for (int id : multiLineEdits) {
+        for (const std::string& bytes : cases) {
+            shown->setText(id, bytes);
+            EXPECT_EQ(shown->text(id), bytes) << "box " << id << ", " << bytes.size() << " bytes from "
+                                              << static_cast<int>(static_cast<unsigned char>(bytes[0]));
+        }
+    }
+}
+
+// Received data is cut anywhere, also inside a character and inside a break: the pieces read
+// back as the bytes given so far, and the box shows what the whole would.
+TEST(EditText, AppendedPiecesReadBackAsGivenAndShowAsTheWhole) {
+    std::string everyByte;
+    for (int byte = 1; byte < 256; ++byte) everyByte += static_cast<char>(byte);
+    ShownDialog shown(mainDialogTemplate);
+    for (int id : multiLineEdits) {
+        QPlainTextEdit* edit = editOf(shown, id);
+        for (const std::string& data : {received, everyByte}) {
+            shown->setText(id, data);
+            const QString whole = edit->toPlainText();
+            for (std::size_t cut = 0; cut <= data.size(); ++cut) {
+                shown->setText(id, "");
+                shown->appendText(id, data.substr(0, cut));
+                SCOPED_TRACE("box " + std::to_string(id) + ", cut at " + std::to_string(cut));
+                EXPECT_EQ(shown->text(id), withoutNuls(data.substr(0, cut)));
+                shown->appendText(id, data.substr(cut));
+                EXPECT_EQ(shown->text(id), withoutNuls(data));
+                EXPECT_EQ(edit->toPlainText(), whole);
+            }
+        }
+    }
 }
 
 TEST(EditText, AppendingLeavesTheCaretSelectionAndViewAlone) {
