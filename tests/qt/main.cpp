@@ -3,11 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/qt/chineseTranslations.h"
+
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     // Listing the tests (at build time) needs no window system.
     if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
+    installChineseTranslations();  // as the program does
     return RUN_ALL_TESTS();
 }

@@ -1,5 +1,6 @@
-// The window's life: timers, message boxes (also from another thread), the system menu,
-// close requests, painting, modal runs and their end codes, and the screenshot hook.
+// The window's life: timers, message boxes (also from another thread) and Qt's texts in
+// them, the system menu, close requests, painting, modal runs and their end codes, and the
+// screenshot hook.
 #include <atomic>
 #include <thread>
 
@@ -7,9 +8,11 @@
 #include <QContextMenuEvent>
 #include <QFile>
 #include <QImage>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QWindow>
@@ -17,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/osApi.h"
+#include "platform/qt/chineseTranslations.h"
 #include "platform/qt/cp936.h"
 #include "platform/qt/iconPixmap.h"
 #include "platform/qt/qtToolkit.h"
@@ -155,6 +159,33 @@ TEST(MessageBox, MessageBoxAReturnsOnceTheProgramWindowHasEnded) {
     QApplication::processEvents();
     for (QWidget* widget : QApplication::topLevelWidgets())
         EXPECT_FALSE(qobject_cast<QMessageBox*>(widget) != nullptr && widget->isVisible());
+}
+
+// Qt's own texts are Chinese like the window's (tests/qt/main.cpp installs the translations
+// as the program does), and a missing translations folder is no error.
+TEST(MessageBox, QtsOwnTextsAreChinese) {
+    ShownDialog shown(mainDialogTemplate);
+    QString okText;
+    ModalWatcher watcher([] { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); },
+                         [&](QWidget* w) {
+                             QAbstractButton* ok = static_cast<QMessageBox*>(w)->button(QMessageBox::Ok);
+                             okText = ok->text();
+                             ok->click();
+                         });
+    shown->messageBox("x");
+    ASSERT_TRUE(watcher.answered()) << "no message box was shown";
+    EXPECT_EQ(okText.toStdString(), "确定");
+
+    auto* period = static_cast<QLineEdit*>(shown->control(IDC_PERIOD));
+    auto* output = static_cast<QPlainTextEdit*>(shown->control(IDC_TXTEXT));
+    for (QMenu* menu : {period->createStandardContextMenu(), output->createStandardContextMenu()}) {
+        QStringList entries;
+        for (const QAction* entry : menu->actions()) entries << entry->text().section(u'\t', 0, 0);  // no keys
+        EXPECT_EQ(entries.join(u'|').toStdString(),
+                  "撤消(&U)|重做(&R)||剪切(&T)|复制(&C)|粘贴(&P)|删除||全选");
+        delete menu;
+    }
+    EXPECT_FALSE(installChineseTranslations(QStringLiteral("/nonexistent")));
 }
 
 TEST(SystemMenu, ItemsGoToTheContextMenuAndSendTheirCommand) {
