@@ -21,7 +21,7 @@ FoldedText LineBreakFolder::fold(QStringView text) {
         if (c == u'\0') continue;
         if (c == u'\n' && afterCr_) {
             afterCr_ = false;
-            if (out.breaks.empty()) out.completesCrLf = true;
+            if (out.breaks.empty()) out.completesCrLf = true;  // the '\r' ended the piece before
             else out.breaks.back().second = LineBreak::crLf;
             continue;
         }

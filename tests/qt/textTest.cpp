@@ -53,7 +53,7 @@ TEST(EditText, LineBreaksReadBackAsGivenAndNulsAreNotShown) {
     shown->appendText(IDC_RXTEXT, "\0g\0"s);
     EXPECT_EQ(shown->text(IDC_RXTEXT), "a\nb\rc\r\nd\r\r\nefg");
     rx->selectAll();
-    rx->copy();  // the clipboard has the system's breaks
+    rx->copy();  // the clipboard has a newline for each break
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("a\nb\nc\nd\n\nefg"));
     shown->setText(IDC_STATUS, "x\0y"s);
     EXPECT_EQ(shown->text(IDC_STATUS), "xy");
