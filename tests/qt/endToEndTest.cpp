@@ -83,7 +83,12 @@ void openPort(QtDialog& window, const QString& entry) {
     const int index = ports->findText(entry);
     ASSERT_GE(index, 0) << "not listed: " << entry.toStdString();
     ports->setCurrentIndex(index);
-    click(window, IDC_OPEN);
+    SeenBox refusal;
+    {
+        const auto watcher = dismissMessageBox(refusal);  // a failed open says why in a message box
+        click(window, IDC_OPEN);
+    }
+    ASSERT_TRUE(refusal.text.isEmpty()) << refusal.text.toStdString();
     EXPECT_EQ(textOf(window, IDC_OPEN), QString::fromUtf8("关闭"));
     EXPECT_EQ(textOf(window, IDC_STATUS), QString::fromUtf8("%1 成功打开!").arg(entry));
 }
