@@ -28,7 +28,7 @@
 
 #include "app/mainDialog.h"
 #include "bench/endToEnd/inputProbe.h"
-#include "bench/endToEnd/measures.h"
+#include "bench/processMeasures.h"
 #include "bench/endToEnd/observedDialog.h"
 #include "bench/endToEnd/pacedWriter.h"
 #include "bench/endToEnd/report.h"

@@ -22,6 +22,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/processMeasures.h"
 #include "serial/xbeeComm.h"
 #include "tests/support/ptyPeer.h"
 
@@ -29,19 +30,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr auto runTime = std::chrono::seconds(4);
-
-double threadCpuSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
-
-double processCpuSeconds() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    auto seconds = [](const timeval& v) { return static_cast<double>(v.tv_sec) + static_cast<double>(v.tv_usec) * 1e-6; };
-    return seconds(u.ru_utime) + seconds(u.ru_stime);
-}
 
 std::uint8_t patternByte(std::uint64_t i) { return static_cast<std::uint8_t>(i * 7 + (i >> 8)); }
 

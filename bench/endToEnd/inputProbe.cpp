@@ -5,7 +5,7 @@
 #include <QKeyEvent>
 #include <QWidget>
 
-#include "bench/endToEnd/measures.h"
+#include "bench/processMeasures.h"
 
 namespace {
 // A key nothing in the window acts on: the event is delivered and ignored.

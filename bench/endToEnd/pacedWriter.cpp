@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "bench/endToEnd/measures.h"
+#include "bench/processMeasures.h"
 
 PacedWriter::PacedWriter(int fd, const std::string& stream, std::uint64_t bytesPerSecond,
                          Clock::duration duration)

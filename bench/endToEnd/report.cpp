@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "bench/endToEnd/measures.h"
+#include "bench/processMeasures.h"
 
 namespace {
 

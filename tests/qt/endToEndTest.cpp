@@ -28,27 +28,13 @@
 
 namespace {
 
-// Runs the program's window modally, with the ports the system lists; `user` plays the user
-// once the window is up and leaves it through the close button.
+// Runs the program's window with the ports the system lists, leaving it by the close button.
 void runMainWindow(const std::function<void(QtDialog&)>& user) {
-    QtToolkit toolkit;
-    MainDialog dialog(toolkit);
-    QTimer::singleShot(0, [&] {
-        QtDialog* window = nullptr;
-        const bool up = QTest::qWaitFor(
-            [&] {
-                window = dynamic_cast<QtDialog*>(QApplication::activeModalWidget());
-                return window != nullptr && window->isVisible();
-            },
-            waitMs);
-        if (!up) {
-            ADD_FAILURE() << "the main window did not come up";
-            return;
-        }
-        user(*window);
-        window->windowHandle()->close();
-    });
-    EXPECT_EQ(dialog.doModal(), dlg::idCancel);
+    EXPECT_EQ(runMainDialog([&](QtDialog& window) {
+                  user(window);
+                  window.windowHandle()->close();
+              }),
+              dlg::idCancel);
 }
 
 QString textOf(const QtDialog& window, int id) {
@@ -172,29 +158,12 @@ TEST(EndToEnd, SendsAndReceivesThroughAPseudoTerminal) {
     });
 }
 
-// XDG_RUNTIME_DIR set for this process while it lives, so that the port list sees the
-// simulator's link.
-class ScopedRuntimeDir {
-public:
-    explicit ScopedRuntimeDir(const std::string& path) {
-        if (const char* old = std::getenv("XDG_RUNTIME_DIR")) saved_ = old;
-        setenv("XDG_RUNTIME_DIR", path.c_str(), 1);
-    }
-    ~ScopedRuntimeDir() {
-        if (saved_.empty()) unsetenv("XDG_RUNTIME_DIR");
-        else setenv("XDG_RUNTIME_DIR", saved_.c_str(), 1);
-    }
-
-private:
-    std::string saved_;
-};
-
 TEST(EndToEnd, TheSimulatorAnswersAFilledCommandWithItsTid) {
     simtest::TempFolder runtime;
     simtest::SimChild sim(runtime.path(), {});
     const auto ready = sim.readLine();
     ASSERT_TRUE(ready.has_value()) << sim.errorOutput();
-    ScopedRuntimeDir runtimeDir(runtime.path());
+    simtest::RuntimeDirForScope runtimeDir(runtime.path());
     runMainWindow([&](QtDialog& window) {
         openPort(window, QStringLiteral("COM99"));
         if (HasFatalFailure()) return;

@@ -26,23 +26,7 @@ int runMainWindow(const std::vector<std::string>& portNames, const std::function
     FakeDiscovery system;
     for (std::size_t i = 0; i < portNames.size(); ++i)
         system.devices.push_back({"\\\\?\\port#" + std::to_string(i), portNames[i], "port", "PCI"});
-    QtToolkit toolkit;
-    MainDialog dialog(toolkit);
-    QTimer::singleShot(0, [&] {
-        QtDialog* window = nullptr;
-        const bool up = QTest::qWaitFor(
-            [&] {
-                window = dynamic_cast<QtDialog*>(QApplication::activeModalWidget());
-                return window != nullptr && window->isVisible();
-            },
-            waitMs);
-        if (!up) {
-            ADD_FAILURE() << "the main window did not come up";
-            return;
-        }
-        user(*window);
-    });
-    return dialog.doModal();
+    return runMainDialog(user);
 }
 
 TEST(MainWindow, StartsWithItsDefaultsAndTheLastPortSelected) {

@@ -6,7 +6,11 @@
 #include <QTest>
 #include <QThread>
 
+#include <gtest/gtest.h>
+
+#include "app/mainDialog.h"
 #include "platform/qt/cp936.h"
+#include "platform/qt/qtToolkit.h"
 
 std::string gbk(const char* utf8) { return toCp936(QString::fromUtf8(utf8)); }
 
@@ -62,4 +66,24 @@ std::unique_ptr<ModalWatcher> dismissMessageBox(SeenBox& seen, std::function<voi
             if (onSeen) onSeen();
             QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
         });
+}
+
+int runMainDialog(const std::function<void(QtDialog&)>& user) {
+    QtToolkit toolkit;
+    MainDialog dialog(toolkit);
+    QTimer::singleShot(0, [&] {
+        QtDialog* window = nullptr;
+        const bool up = QTest::qWaitFor(
+            [&] {
+                window = dynamic_cast<QtDialog*>(QApplication::activeModalWidget());
+                return window != nullptr && window->isVisible();
+            },
+            waitMs);
+        if (!up) {
+            ADD_FAILURE() << "the main window did not come up";
+            return;
+        }
+        user(*window);
+    });
+    return dialog.doModal();
 }

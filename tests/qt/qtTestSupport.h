@@ -50,6 +50,10 @@ private:
     bool timedOut_ = false;
 };
 
+// Runs the program's main dialog modally on the Qt toolkit; `user` plays the user once the
+// window is up and must end the dialog. Returns the end code.
+int runMainDialog(const std::function<void(QtDialog&)>& user);
+
 // What a message box showed, as the watcher saw it.
 struct SeenBox {
     QString title;

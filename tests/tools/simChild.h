@@ -5,6 +5,7 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <functional>
 #include <optional>
 #include <string>
@@ -25,6 +26,22 @@ public:
 
 private:
     std::string path_;
+};
+
+// Points this process's virtual-port folder at the test's runtime folder for a scope.
+class RuntimeDirForScope {
+public:
+    explicit RuntimeDirForScope(const std::string& path) {
+        if (const char* old = std::getenv("XDG_RUNTIME_DIR")) saved_ = old;
+        setenv("XDG_RUNTIME_DIR", path.c_str(), 1);
+    }
+    ~RuntimeDirForScope() {
+        if (saved_) setenv("XDG_RUNTIME_DIR", saved_->c_str(), 1);
+        else unsetenv("XDG_RUNTIME_DIR");
+    }
+
+private:
+    std::optional<std::string> saved_;
 };
 
 // korvane-sim with XDG_RUNTIME_DIR set to runtimeDir; killed at the end if still running.

@@ -129,28 +129,12 @@ TEST_F(SimProcess, DanglingLinkIsReplacedAndAForeignOneLeftInPlace) {
     EXPECT_EQ(target(link), other);
 }
 
-// Points this process's virtual-port folder at the test's runtime folder for a scope.
-class RuntimeDirForScope {
-public:
-    explicit RuntimeDirForScope(const std::string& path) {
-        if (const char* old = std::getenv("XDG_RUNTIME_DIR")) saved_ = old;
-        setenv("XDG_RUNTIME_DIR", path.c_str(), 1);
-    }
-    ~RuntimeDirForScope() {
-        if (saved_) setenv("XDG_RUNTIME_DIR", saved_->c_str(), 1);
-        else unsetenv("XDG_RUNTIME_DIR");
-    }
-
-private:
-    std::optional<std::string> saved_;
-};
-
 // The simulator keeps the pty open itself, so the pty outlives each opening: the
 // exclusive mode Korvane sets must not outlive Korvane's own handle. (Root may open
 // an exclusive tty anyway, so this only bites when run as a normal user.)
 TEST_F(SimProcess, KorvaneOpensThePortTimeAfterTime) {
     ASSERT_NO_FATAL_FAILURE(start());
-    RuntimeDirForScope folder(runtime.path());
+    simtest::RuntimeDirForScope folder(runtime.path());
     for (int round = 0; round < 3; ++round) {
         const HANDLE port = os::CreateFileA("\\\\.\\COM150", GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                             OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);

@@ -1,4 +1,4 @@
-#include "bench/endToEnd/measures.h"
+#include "bench/processMeasures.h"
 
 #include <sys/resource.h>
 #include <time.h>

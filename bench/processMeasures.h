@@ -1,5 +1,5 @@
 #pragma once
-// What the benchmark reads of its own process: CPU time, resident memory, and percentiles.
+// What a benchmark reads of its own process: CPU time, resident memory, and percentiles.
 
 #include <cstdint>
 #include <vector>
