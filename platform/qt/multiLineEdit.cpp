@@ -1,8 +1,12 @@
 #include "platform/qt/multiLineEdit.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include <QAbstractTextDocumentLayout>
 #include <QMimeData>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -65,7 +69,6 @@ void MultiLineEdit::appendCp936(std::string_view text) {
     // The last piece ended with a '\r', which is the last separator, before an empty last line.
     if (piece.completesCrLf) separators_.completeCrLf(document()->lastBlock().position() - 1);
     if (piece.text.isEmpty()) return;
-    cutLongLastLine();
 
     const QTextCursor user = textCursor();
     const int anchor = user.anchor();
@@ -73,14 +76,15 @@ void MultiLineEdit::appendCp936(std::string_view text) {
     const int vertical = verticalScrollBar()->value();
     const int horizontal = horizontalScrollBar()->value();
 
+    const int changed = document()->blockCount() - 1;  // the last block, and all after it
     {
+        // For nearly every append the layout asks for the whole viewport to be painted again,
+        // though the new text is mostly out of view; showChange asks for what shows it.
+        const QSignalBlocker quiet(document()->documentLayout());
         ProgramEdit edit(*document());
-        QTextCursor end(document());
-        end.movePosition(QTextCursor::End);
-        const int at = end.position();
-        end.insertText(piece.text);
-        markBreaks(piece, at);
+        insertAtEnd(piece);
     }
+    showChange(changed);
 
     // A caret at the very end was pushed along by the insertion; put it back.
     QTextCursor now = textCursor();
@@ -93,6 +97,19 @@ void MultiLineEdit::appendCp936(std::string_view text) {
     horizontalScrollBar()->setValue(horizontal);
 }
 
+void MultiLineEdit::insertAtEnd(const FoldedText& piece) {
+    auto mark = piece.breaks.begin();
+    // A part at a time: inserting into the last line lays it out, so it must never grow long.
+    for (qsizetype from = 0; from < piece.text.size(); from += longLine) {
+        const QString part = piece.text.mid(from, longLine);
+        const int at = document()->characterCount() - 1;
+        insertAt(at, part);
+        for (; mark != piece.breaks.end() && mark->first < from + part.size(); ++mark)
+            separators_.add(at + mark->first - static_cast<int>(from), mark->second);
+        cutLongLastLine();
+    }
+}
+
 void MultiLineEdit::cutLongLastLine() {
     // Rows wrap at the width of the box, which is known once it is shown.
     QTextBlock last = document()->lastBlock();
@@ -101,12 +118,37 @@ void MultiLineEdit::cutLongLastLine() {
     const QTextLayout* layout = last.layout();
     if (layout == nullptr || layout->lineCount() < 2) return;
     const int cut = last.position() + layout->lineAt(layout->lineCount() - 1).textStart();
-
-    ProgramEdit edit(*document());
-    QTextCursor cursor(document());
-    cursor.setPosition(cut);
-    cursor.insertBlock();
+    insertAt(cut, QStringLiteral("\n"));
     separators_.add(cut, LineBreak::none);
+    // The layout measures the last line before each insertion into it: laid out now while
+    // it is one row, it is measured without being laid out again.
+    document()->documentLayout()->blockBoundingRect(document()->lastBlock());
+}
+
+void MultiLineEdit::insertAt(int position, const QString& text) {
+    QTextCursor cursor(document());
+    // Inside an edit block a cursor does not work out where it would be drawn, which would
+    // shape its whole line again.
+    cursor.beginEditBlock();
+    cursor.setPosition(position);
+    cursor.insertText(text);
+    cursor.endEditBlock();
+}
+
+void MultiLineEdit::showChange(int firstChanged) {
+    QAbstractTextDocumentLayout* layout = document()->documentLayout();
+    emit layout->documentSizeChanged(layout->documentSize());  // the scroll bars follow it
+
+    // Only blocks from the first changed one on look different; find where it is drawn.
+    const int bottom = viewport()->height();
+    qreal top = contentOffset().y();
+    QTextBlock block = firstVisibleBlock();
+    for (int number = block.blockNumber(); number < firstChanged && block.isValid() && top < bottom; ++number) {
+        top += blockBoundingRect(block).height();
+        block = block.next();
+    }
+    const int from = std::max(0, static_cast<int>(std::floor(top)));
+    if (block.isValid() && from < bottom) viewport()->update(0, from, viewport()->width(), bottom - from);
 }
 
 void MultiLineEdit::markBreaks(const FoldedText& folded, int at) {

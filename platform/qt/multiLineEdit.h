@@ -33,7 +33,11 @@ protected:
     QMimeData* createMimeDataFromSelection() const override;  // copy and drag leave soft breaks out
 
 private:
+    void insertAtEnd(const FoldedText& piece);
     void cutLongLastLine();
+    void insertAt(int position, const QString& text);  // as the program, where no cursor is
+    // Makes the scroll bars and the viewport show the blocks from this one on, which changed.
+    void showChange(int firstChanged);
     void markBreaks(const FoldedText& folded, int at);  // folded was put in at this position
 
     Cp936Decoder decoder_;
