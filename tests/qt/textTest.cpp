@@ -11,7 +11,9 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPixmap>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
@@ -178,32 +180,91 @@ std::vector<QString> rowsOf(QPlainTextEdit& edit) {
     return rows;
 }
 
-void appendInPieces(ShownDialog& shown, int id, const std::string& text) {
-    for (std::size_t at = 0; at < text.size(); at += 90) shown->appendText(id, text.substr(at, 90));
+void appendInPieces(ShownDialog& shown, int id, const std::string& text, std::size_t piece = 90) {
+    for (std::size_t at = 0; at < text.size(); at += piece) shown->appendText(id, text.substr(at, piece));
 }
 
+// Pieces as a slow port gives them, and pieces longer than a hidden piece, as hex at full speed.
 TEST(EditText, ALongUnbrokenLineIsAppendedInHiddenPiecesThatLookTheSame) {
     const std::string line = hexLine();
-    ShownDialog pieces(mainDialogTemplate);
-    pieces->setText(IDC_RXTEXT, "");
-    appendInPieces(pieces, IDC_RXTEXT, line);
-    auto* rx = static_cast<MultiLineEdit*>(pieces->control(IDC_RXTEXT));
-    EXPECT_EQ(pieces->text(IDC_RXTEXT), line);
-    EXPECT_GT(rx->softBreakCount(), 2);
-    // What an append lays out again stays short however long the line grows.
-    EXPECT_LT(rx->document()->lastBlock().length(), 1024 + 90 + 1);
-
-    // The same line set as a whole wraps into the same rows, and the box looks the same.
     ShownDialog whole(mainDialogTemplate);
     whole->setText(IDC_RXTEXT, line);
     auto* wholeRx = static_cast<MultiLineEdit*>(whole->control(IDC_RXTEXT));
     EXPECT_EQ(wholeRx->softBreakCount(), 0);
-    const std::vector<QString> rows = rowsOf(*rx);
+    whole->control(IDC_OPEN)->setFocus();  // no caret in the picture
+    const std::vector<QString> rows = rowsOf(*wholeRx);
     EXPECT_GT(rows.size(), 40u);
-    EXPECT_EQ(rows, rowsOf(*wholeRx));
-    pieces->control(IDC_OPEN)->setFocus();  // no caret in either picture
-    whole->control(IDC_OPEN)->setFocus();
-    EXPECT_EQ(rx->viewport()->grab().toImage(), wholeRx->viewport()->grab().toImage());
+
+    for (std::size_t piece : {90, 3000}) {
+        SCOPED_TRACE("pieces of " + std::to_string(piece));
+        ShownDialog pieces(mainDialogTemplate);
+        pieces->setText(IDC_RXTEXT, "");
+        appendInPieces(pieces, IDC_RXTEXT, line, piece);
+        auto* rx = static_cast<MultiLineEdit*>(pieces->control(IDC_RXTEXT));
+        EXPECT_EQ(pieces->text(IDC_RXTEXT), line);
+        EXPECT_GT(rx->softBreakCount(), 2);
+        // What an append lays out again stays short however long the line grows.
+        EXPECT_LT(rx->document()->lastBlock().length(), 1024 + 90 + 1);
+        rx->selectAll();
+        rx->copy();
+        EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), line);
+        rx->moveCursor(QTextCursor::Start);
+
+        // The same line set as a whole wraps into the same rows, and the box looks the same.
+        EXPECT_EQ(rowsOf(*rx), rows);
+        pieces->control(IDC_OPEN)->setFocus();
+        EXPECT_EQ(rx->viewport()->grab().toImage(), wholeRx->viewport()->grab().toImage());
+    }
+}
+
+// Whether the window on the screen (the offscreen platform's backing store) shows what the box
+// and its scroll bars would paint now: a repaint not asked for leaves the old picture there.
+bool screenShowsBox(QPlainTextEdit& edit) {
+    const QPoint at = edit.mapTo(edit.window(), QPoint(0, 0));
+    const QPixmap shown =
+        edit.screen()->grabWindow(edit.window()->winId(), at.x(), at.y(), edit.width(), edit.height());
+    return shown.toImage().convertToFormat(QImage::Format_RGB32) ==
+           edit.grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+std::string numberedLines(int count) {
+    std::string lines;
+    for (int i = 0; i < count; ++i) lines += "line " + std::to_string(i) + "\r\n";
+    return lines;
+}
+
+// An append repaints what it changes where that shows: at the end of a short text, in a last
+// line scrolled into view, and out of view once the user scrolls there.
+TEST(EditText, AppendedTextShowsWhereverTheViewIs) {
+    enum class View { top, end, endAfterwards };
+    struct Case {
+        const char* name;
+        std::string before;
+        std::string appended;
+        std::size_t piece;
+        View view;
+    };
+    const Case cases[] = {
+        {"short text", "first\r\nsecond", " more\r\nthird\r\n", 90, View::top},
+        {"hex", hexLine().substr(0, 150), hexLine().substr(150, 450), 150, View::top},
+        {"last line in view", numberedLines(300) + "last", " more\r\nand more", 90, View::end},
+        {"out of view", numberedLines(300), "more\r\nand more\r\n" + hexLine(), 3000, View::endAfterwards},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ShownDialog shown(mainDialogTemplate);
+        auto* rx = editOf(shown, IDC_RXTEXT);
+        shown->control(IDC_OPEN)->setFocus();  // no blinking caret in the picture
+        shown->setText(IDC_RXTEXT, c.before);
+        QScrollBar* bar = rx->verticalScrollBar();
+        if (c.view == View::end) bar->setValue(bar->maximum());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return screenShowsBox(*rx); }, waitMs));
+
+        appendInPieces(shown, IDC_RXTEXT, c.appended, c.piece);
+        if (c.view == View::endAfterwards) bar->setValue(bar->maximum());
+        EXPECT_TRUE(QTest::qWaitFor([&] { return screenShowsBox(*rx); }, waitMs));
+        EXPECT_EQ(shown->text(IDC_RXTEXT), c.before + c.appended);
+    }
 }
 
 TEST(EditText, CopyingAndEditingAcrossTheHiddenPiecesKeepTheTextExact) {
