@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include <QAbstractTextDocumentLayout>
+#include <QFont>
 #include <QMimeData>
 #include <QScrollBar>
 #include <QSignalBlocker>
@@ -40,6 +41,12 @@ MultiLineEdit::MultiLineEdit(QWidget* parent) : QPlainTextEdit(parent) {
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);  // long words break too
     setTabChangesFocus(true);                                    // Tab walks the dialog's tab stops
+    // Kerning and ligatures are a cosmetic step that costs about half of laying received text
+    // out; scripts that cannot be read without shaping are still shaped. The family and size
+    // still come from the dialog.
+    QFont unshaped;
+    unshaped.setStyleStrategy(QFont::PreferNoShaping);
+    setFont(unshaped);
     connect(document(), &QTextDocument::contentsChange, this, [this](int at, int removed, int added) {
         separators_.contentsChanged(*document(), at, removed, added);
     });
@@ -143,7 +150,7 @@ void MultiLineEdit::showChange(int firstChanged) {
     const int bottom = viewport()->height();
     qreal top = contentOffset().y();
     QTextBlock block = firstVisibleBlock();
-    for (int number = block.blockNumber(); number < firstChanged && block.isValid() && top < bottom; ++number) {
+    for (int number = block.blockNumber(); number < firstChanged && top < bottom; ++number) {
         top += blockBoundingRect(block).height();
         block = block.next();
     }
