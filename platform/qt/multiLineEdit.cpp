@@ -15,8 +15,9 @@
 
 namespace {
 
-// A last line longer than this is cut into a piece before its last wrapped row: appending
-// lays out at most about this much again.
+// Received text goes into the last block a part of at most this long at a time, and a last block
+// this long is ended at the next line break or cut before its last wrapped row: an append lays
+// out at most about twice this much again.
 constexpr int longLine = 1024;
 
 // Changes the document as the program, not the user: nothing for the undo stack (received
@@ -74,7 +75,7 @@ void MultiLineEdit::setCp936Text(std::string_view text) {
 void MultiLineEdit::appendCp936(std::string_view text) {
     const FoldedText piece = breaks_.fold(decoder_.decode(text));
     // The last piece ended with a '\r', which is the last separator, before an empty last line.
-    if (piece.completesCrLf) separators_.completeCrLf(document()->lastBlock().position() - 1);
+    if (piece.completesCrLf) separators_.completeCrLf(document()->characterCount() - 2);
     if (piece.text.isEmpty()) return;
 
     const QTextCursor user = textCursor();
@@ -105,39 +106,72 @@ void MultiLineEdit::appendCp936(std::string_view text) {
 }
 
 void MultiLineEdit::insertAtEnd(const FoldedText& piece) {
+    const QString text = sharingBlocks(piece);
     auto mark = piece.breaks.begin();
-    // A part at a time: inserting into the last line lays it out, so it must never grow long.
-    for (qsizetype from = 0; from < piece.text.size(); from += longLine) {
-        const QString part = piece.text.mid(from, longLine);
+    // A part at a time: inserting into the last block lays it out, so it must never grow long.
+    for (qsizetype from = 0; from < text.size(); from += longLine) {
+        const QString part = text.mid(from, longLine);
         const int at = document()->characterCount() - 1;
+        const int last = document()->blockCount() - 1;
         insertAt(at, part);
+        layOutClosed(last);
         for (; mark != piece.breaks.end() && mark->first < from + part.size(); ++mark)
             separators_.add(at + mark->first - static_cast<int>(from), mark->second);
-        cutLongLastLine();
+        cutLongLastBlock();
     }
 }
 
-void MultiLineEdit::cutLongLastLine() {
+QString MultiLineEdit::sharingBlocks(const FoldedText& piece) const {
+    QString text = piece.text;
+    const int at = document()->characterCount() - 1;
+    int block = document()->lastBlock().position();
+    for (const auto& [offset, kind] : piece.breaks) {
+        if (at + offset - block >= longLine) block = at + offset + 1;  // this break ends the block
+        else text[offset] = QChar::LineSeparator;
+    }
+    return text;
+}
+
+void MultiLineEdit::layOutClosed(int first) {
+    // Unless laid out, a block counts as one row in the scroll bars, however many lines it has.
     // Rows wrap at the width of the box, which is known once it is shown.
+    if (!isVisible()) return;
+    QTextBlock block = document()->findBlockByNumber(first);
+    for (int number = first; number < document()->blockCount() - 1; ++number, block = block.next())
+        document()->documentLayout()->blockBoundingRect(block);
+}
+
+void MultiLineEdit::cutLongLastBlock() {
     QTextBlock last = document()->lastBlock();
     if (!isVisible() || last.length() < longLine) return;
     document()->documentLayout()->blockBoundingRect(last);  // lays it out if it is not yet
     const QTextLayout* layout = last.layout();
-    if (layout == nullptr || layout->lineCount() < 2) return;
-    const int cut = last.position() + layout->lineAt(layout->lineCount() - 1).textStart();
-    insertAt(cut, QStringLiteral("\n"));
-    separators_.add(cut, LineBreak::none);
-    // The layout measures the last line before each insertion into it: laid out now while
+    const int rows = layout == nullptr ? 0 : layout->lineCount();
+    if (rows < 2) return;
+    const int cut = last.position() + layout->lineAt(rows - 1).textStart();
+    const int number = last.blockNumber();
+    if (document()->characterAt(cut - 1) == QChar::LineSeparator) {
+        replaceAt(cut - 1, QStringLiteral("\n"), 1);  // the line break ends the block, keeping its kind
+    } else {
+        insertAt(cut, QStringLiteral("\n"));
+        separators_.add(cut, LineBreak::none);
+    }
+    // The block before the cut lost its layout, but none of its rows except the last.
+    document()->findBlockByNumber(number).setLineCount(rows - 1);
+    // The layout measures the last block before each insertion into it: laid out now while
     // it is one row, it is measured without being laid out again.
     document()->documentLayout()->blockBoundingRect(document()->lastBlock());
 }
 
-void MultiLineEdit::insertAt(int position, const QString& text) {
+void MultiLineEdit::insertAt(int position, const QString& text) { replaceAt(position, text, 0); }
+
+void MultiLineEdit::replaceAt(int position, const QString& text, int length) {
     QTextCursor cursor(document());
     // Inside an edit block a cursor does not work out where it would be drawn, which would
     // shape its whole line again.
     cursor.beginEditBlock();
     cursor.setPosition(position);
+    cursor.setPosition(position + length, QTextCursor::KeepAnchor);
     cursor.insertText(text);
     cursor.endEditBlock();
 }

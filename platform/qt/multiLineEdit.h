@@ -34,8 +34,14 @@ protected:
 
 private:
     void insertAtEnd(const FoldedText& piece);
-    void cutLongLastLine();
-    void insertAt(int position, const QString& text);  // as the program, where no cursor is
+    // Lines share a block, which costs far more than a line, until it holds about 1 KB: the
+    // first break after that ends the block, the others become line separators.
+    QString sharingBlocks(const FoldedText& piece) const;
+    void layOutClosed(int first);  // the blocks from this one to the last, which were closed
+    void cutLongLastBlock();
+    // As the program, where no cursor is.
+    void insertAt(int position, const QString& text);
+    void replaceAt(int position, const QString& text, int length);
     // Makes the scroll bars and the viewport show the blocks from this one on, which changed.
     void showChange(int firstChanged);
     void markBreaks(const FoldedText& folded, int at);  // folded was put in at this position

@@ -13,6 +13,8 @@ Iterator firstAtOrAfter(Iterator begin, Iterator end, int position) {
                             [](const auto& mark, int at) { return mark.position < at; });
 }
 
+bool isSeparator(QChar c) { return c == QChar::ParagraphSeparator || c == QChar::LineSeparator; }
+
 }  // namespace
 
 void SeparatorKinds::contentsChanged(const QTextDocument& document, int position, int removed, int added) {
@@ -24,7 +26,7 @@ void SeparatorKinds::contentsChanged(const QTextDocument& document, int position
         if (at->position >= end) {
             *kept = *at;
             kept++->position += added - removed;
-        } else if (removed == added && document.characterAt(at->position) == QChar::ParagraphSeparator) {
+        } else if (removed == added && isSeparator(document.characterAt(at->position))) {
             *kept++ = *at;  // a format change, or the same separator written again
         }
     }
@@ -48,21 +50,28 @@ int SeparatorKinds::softBreakCount() const {
 QString SeparatorKinds::text(const QTextDocument& document, int from, int to, Breaks breaks) const {
     QString out;
     auto mark = firstAtOrAfter(marks_.begin(), marks_.end(), from);
+    const auto writeSeparator = [&](int position) {
+        while (mark != marks_.end() && mark->position < position) ++mark;
+        const bool marked = mark != marks_.end() && mark->position == position;
+        const LineBreak kind = marked ? mark->kind : LineBreak::crLf;  // as Enter or Shift+Enter type it
+        if (kind == LineBreak::none) return;
+        out += breaks == Breaks::asGiven ? writtenAs(kind) : QStringView(u"\n");
+    };
     for (QTextBlock block = document.findBlock(from); block.isValid() && block.position() < to;
          block = block.next()) {
-        const int start = std::max(from, block.position());
-        const int separator = block.position() + block.length() - 1;  // ends the block
-        out += block.text().mid(start - block.position(), std::min(to, separator) - start);
-        if (separator >= to || !block.next().isValid()) break;
-        while (mark != marks_.end() && mark->position < separator) ++mark;
-        const bool marked = mark != marks_.end() && mark->position == separator;
-        const LineBreak kind = marked ? mark->kind : LineBreak::crLf;
-        if (kind == LineBreak::none) continue;
-        out += breaks == Breaks::asGiven ? writtenAs(kind) : QStringView(u"\n");
+        const QString text = block.text();  // line separators are in it
+        const int end = std::min(to, block.position() + static_cast<int>(text.size()));
+        int copied = std::max(from, block.position());
+        for (int at = copied; at < end; ++at) {
+            if (text[at - block.position()] != QChar::LineSeparator) continue;
+            out += QStringView(text).mid(copied - block.position(), at - copied);
+            writeSeparator(at);
+            copied = at + 1;
+        }
+        out += QStringView(text).mid(copied - block.position(), end - copied);
+        if (end >= to || !block.next().isValid()) break;
+        writeSeparator(end);  // the block's own separator
     }
-    // Shift+Enter makes line separators: breaks too, as Enter's.
-    const QStringView typed = breaks == Breaks::asGiven ? writtenAs(LineBreak::crLf) : QStringView(u"\n");
-    out.replace(QChar::LineSeparator, typed.toString());
     out.replace(QChar::Nbsp, u' ');
     return out;
 }

@@ -1,13 +1,14 @@
 #pragma once
-// What the block separators of an edit box's document stand for. Qt's document has one kind of
-// separator; the box's text has three kinds of line break and soft breaks. A separator is
-// unmarked, a "\r\n" break as Enter types, or marked with its kind by position; the marks
-// follow every edit of the document, the user's included.
+// What the separators of an edit box's document stand for. Qt's document has block separators
+// and, inside a block, line separators (Shift+Enter types one; received lines share a block,
+// which costs far more than a line); the box's text has three kinds of line break and soft
+// breaks. A separator is unmarked, a "\r\n" break as Enter types, or marked with its kind by
+// position; the marks follow every edit of the document, the user's included.
 //
-// Soft breaks cut one long line into pieces without being line breaks. Qt lays a paragraph out
+// Soft breaks cut one long line into blocks without being line breaks. Qt lays a block out
 // as a whole, so appending to a very long line (a hex dump has no breaks) would cost the whole
-// line each time; cut into pieces at wrapped-row starts, the line looks the same and only its
-// last piece is laid out again.
+// line each time; cut into blocks at wrapped-row starts, the line looks the same and only its
+// last block is laid out again.
 
 #include <vector>
 
