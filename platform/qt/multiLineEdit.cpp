@@ -13,6 +13,8 @@
 #include <QTextDocument>
 #include <QTextLayout>
 
+#include "platform/qt/steadyScrollBar.h"
+
 namespace {
 
 // Received text goes into the last block a part of at most this long at a time, and a last block
@@ -48,6 +50,11 @@ MultiLineEdit::MultiLineEdit(QWidget* parent) : QPlainTextEdit(parent) {
     QFont unshaped;
     unshaped.setStyleStrategy(QFont::PreferNoShaping);
     setFont(unshaped);
+    setVerticalScrollBar(new SteadyScrollBar(Qt::Vertical));
+    // The edit turns a click beside the slider into a page of whole rows; it was told so for
+    // the bar it made. Qt 6.4 names the slot; without it the bar steps by its page step.
+    connect(verticalScrollBar(), SIGNAL(actionTriggered(int)), this,
+            SLOT(_q_verticalScrollbarActionTriggered(int)));
     connect(document(), &QTextDocument::contentsChange, this, [this](int at, int removed, int added) {
         separators_.contentsChanged(*document(), at, removed, added);
     });
