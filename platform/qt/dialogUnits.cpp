@@ -28,6 +28,10 @@ QFont dialogFont(const QString& faceName, int points) {
     const QString family = QFontDatabase::families().contains(faceName) ? faceName : chineseFontFamily();
     if (!family.isEmpty()) font.setFamily(family);
     font.setPointSize(points);
+    // Kerning and ligatures are a cosmetic step that costs about half of laying text out, and
+    // the receive box and the counters are laid out 20 times a second; scripts that cannot be
+    // read without shaping are still shaped.
+    font.setStyleStrategy(QFont::PreferNoShaping);
     return font;
 }
 

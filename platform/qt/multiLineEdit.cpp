@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include <QAbstractTextDocumentLayout>
-#include <QFont>
 #include <QMimeData>
 #include <QScrollBar>
 #include <QSignalBlocker>
@@ -44,12 +43,6 @@ MultiLineEdit::MultiLineEdit(QWidget* parent) : QPlainTextEdit(parent) {
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);  // long words break too
     setTabChangesFocus(true);                                    // Tab walks the dialog's tab stops
-    // Kerning and ligatures are a cosmetic step that costs about half of laying received text
-    // out; scripts that cannot be read without shaping are still shaped. The family and size
-    // still come from the dialog.
-    QFont unshaped;
-    unshaped.setStyleStrategy(QFont::PreferNoShaping);
-    setFont(unshaped);
     setVerticalScrollBar(new SteadyScrollBar(Qt::Vertical));
     // The edit turns a click beside the slider into a page of whole rows; it was told so for
     // the bar it made. Qt 6.4 names the slot; without it the bar steps by its page step.
@@ -132,8 +125,11 @@ QString MultiLineEdit::sharingBlocks(const FoldedText& piece) const {
     QString text = piece.text;
     const int at = document()->characterCount() - 1;
     int block = document()->lastBlock().position();
-    for (const auto& [offset, kind] : piece.breaks) {
-        if (at + offset - block >= longLine) block = at + offset + 1;  // this break ends the block
+    for (std::size_t i = 0; i < piece.breaks.size(); ++i) {
+        const int offset = piece.breaks[i].first;
+        const int length = at + offset - block;
+        const bool last = i + 1 == piece.breaks.size();
+        if (length >= longLine || (last && length >= longLine / 4)) block = at + offset + 1;  // ends it
         else text[offset] = QChar::LineSeparator;
     }
     return text;

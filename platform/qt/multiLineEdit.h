@@ -35,7 +35,9 @@ protected:
 private:
     void insertAtEnd(const FoldedText& piece);
     // Lines share a block, which costs far more than a line, until it holds about 1 KB: the
-    // first break after that ends the block, the others become line separators.
+    // first break after that ends the block, and so does the piece's last break once the block
+    // holds a quarter of that, so that the next append lays out little of it again. The other
+    // breaks become line separators.
     QString sharingBlocks(const FoldedText& piece) const;
     void layOutClosed(int first);  // the blocks from this one to the last, which were closed
     void cutLongLastBlock();
