@@ -78,9 +78,17 @@ void MultiLineEdit::appendCp936(std::string_view text) {
     if (piece.completesCrLf) separators_.completeCrLf(document()->characterCount() - 2);
     if (piece.text.isEmpty()) return;
 
-    const QTextCursor user = textCursor();
-    const int anchor = user.anchor();
-    const int position = user.position();
+    const int end = document()->characterCount() - 1;
+    const int anchor = textCursor().anchor();
+    const int position = textCursor().position();
+    // A caret at the very end is pushed along by the piece; this one stays where the text ended,
+    // and moves only with the soft breaks put in before it.
+    QTextCursor oldEnd;
+    if (anchor == end || position == end) {
+        oldEnd = QTextCursor(document());
+        oldEnd.setPosition(end);
+        oldEnd.setKeepPositionOnInsert(true);
+    }
     const int vertical = verticalScrollBar()->value();
     const int horizontal = horizontalScrollBar()->value();
 
@@ -94,11 +102,12 @@ void MultiLineEdit::appendCp936(std::string_view text) {
     }
     showChange(changed);
 
-    // A caret at the very end was pushed along by the insertion; put it back.
     QTextCursor now = textCursor();
-    if (now.anchor() != anchor || now.position() != position) {
-        now.setPosition(anchor);
-        now.setPosition(position, QTextCursor::KeepAnchor);
+    const int newAnchor = anchor == end ? oldEnd.position() : now.anchor();
+    const int newPosition = position == end ? oldEnd.position() : now.position();
+    if (now.anchor() != newAnchor || now.position() != newPosition) {
+        now.setPosition(newAnchor);
+        now.setPosition(newPosition, QTextCursor::KeepAnchor);
         setTextCursor(now);
     }
     verticalScrollBar()->setValue(vertical);
@@ -152,13 +161,11 @@ void MultiLineEdit::cutLongLastBlock() {
     const int rows = layout == nullptr ? 0 : layout->lineCount();
     if (rows < 2) return;
     const int cut = last.position() + layout->lineAt(rows - 1).textStart();
+    // After a line break the last line is short: its own break will end the block.
+    if (document()->characterAt(cut - 1) == QChar::LineSeparator) return;
     const int number = last.blockNumber();
-    if (document()->characterAt(cut - 1) == QChar::LineSeparator) {
-        replaceAt(cut - 1, QStringLiteral("\n"), 1);  // the line break ends the block, keeping its kind
-    } else {
-        insertAt(cut, QStringLiteral("\n"));
-        separators_.add(cut, LineBreak::none);
-    }
+    insertAt(cut, QStringLiteral("\n"));
+    separators_.add(cut, LineBreak::none);
     // The block before the cut lost its layout, but none of its rows except the last.
     document()->findBlockByNumber(number).setLineCount(rows - 1);
     // The layout measures the last block before each insertion into it: laid out now while
@@ -166,15 +173,12 @@ void MultiLineEdit::cutLongLastBlock() {
     document()->documentLayout()->blockBoundingRect(document()->lastBlock());
 }
 
-void MultiLineEdit::insertAt(int position, const QString& text) { replaceAt(position, text, 0); }
-
-void MultiLineEdit::replaceAt(int position, const QString& text, int length) {
+void MultiLineEdit::insertAt(int position, const QString& text) {
     QTextCursor cursor(document());
     // Inside an edit block a cursor does not work out where it would be drawn, which would
     // shape its whole line again.
     cursor.beginEditBlock();
     cursor.setPosition(position);
-    cursor.setPosition(position + length, QTextCursor::KeepAnchor);
     cursor.insertText(text);
     cursor.endEditBlock();
 }

@@ -41,9 +41,7 @@ private:
     QString sharingBlocks(const FoldedText& piece) const;
     void layOutClosed(int first);  // the blocks from this one to the last, which were closed
     void cutLongLastBlock();
-    // As the program, where no cursor is.
-    void insertAt(int position, const QString& text);
-    void replaceAt(int position, const QString& text, int length);
+    void insertAt(int position, const QString& text);  // as the program, where no cursor is
     // Makes the scroll bars and the viewport show the blocks from this one on, which changed.
     void showChange(int firstChanged);
     void markBreaks(const FoldedText& folded, int at);  // folded was put in at this position

@@ -244,6 +244,50 @@ TEST(EditText, ReceivedTextIsAppendedInShortBlocksThatLookAndReadAsTheWhole) {
     }
 }
 
+// The received text before this place in the box, soft breaks left out.
+QString textBefore(QPlainTextEdit& edit, int place) {
+    QTextCursor selection(edit.document());
+    selection.setPosition(place, QTextCursor::KeepAnchor);
+    edit.setTextCursor(selection);
+    edit.copy();
+    return QGuiApplication::clipboard()->text();
+}
+
+// A last line that grows long is cut before its last row, and what is at the very end is pushed
+// along: the caret and the selection stay with the characters they were at.
+TEST(EditText, TheCaretStaysAtItsCharacterWhenTheLastLineIsCut) {
+    const std::string line = hexLine();
+    const int longLine = 1024;  // where the box cuts
+    struct Case {
+        const char* name;
+        int fromEnd;  // the caret, counted back from the end of the text
+        int selectedFromEnd;
+    };
+    const Case cases[] = {{"at the end", 0, 0}, {"in the last row", 1, 1}, {"selecting the end", 0, 20}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ShownDialog shown(mainDialogTemplate);
+        auto* rx = static_cast<MultiLineEdit*>(shown->control(IDC_RXTEXT));
+        shown->setText(IDC_RXTEXT, "");
+        shown->appendText(IDC_RXTEXT, line.substr(0, longLine - 2));  // one block, not long yet
+        const int end = rx->document()->characterCount() - 1;
+        QTextCursor caret(rx->document());
+        caret.setPosition(end - c.selectedFromEnd);
+        caret.setPosition(end - c.fromEnd, QTextCursor::KeepAnchor);
+        const QString beforeAnchor = textBefore(*rx, caret.anchor());
+        const QString beforePosition = textBefore(*rx, caret.position());
+        rx->setTextCursor(caret);
+
+        ASSERT_EQ(rx->softBreakCount(), 0);
+        shown->appendText(IDC_RXTEXT, line.substr(longLine - 2, 3));
+        ASSERT_EQ(rx->softBreakCount(), 1);
+        const QTextCursor now = rx->textCursor();
+        ASSERT_LT(rx->document()->lastBlock().position(), now.position());  // the cut came before
+        EXPECT_EQ(textBefore(*rx, now.anchor()), beforeAnchor);
+        EXPECT_EQ(textBefore(*rx, now.position()), beforePosition);
+    }
+}
+
 // Whether the window on the screen (the offscreen platform's backing store) shows what the box
 // and its scroll bars would paint now: a repaint not asked for leaves the old picture there.
 bool screenShowsBox(QPlainTextEdit& edit) {
