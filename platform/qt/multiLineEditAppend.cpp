@@ -122,13 +122,15 @@ void MultiLineEdit::layOutClosed(int first) {
 void MultiLineEdit::cutLongLastBlock() {
     QTextBlock last = document()->lastBlock();
     if (!isVisible() || last.length() < longLine) return;
+    // A short last line is left whole: the block is long, so the break that ends the line ends it.
+    const QString text = last.text();
+    if (text.size() - text.lastIndexOf(QChar::LineSeparator) <= longLine / 4) return;
     document()->documentLayout()->blockBoundingRect(last);  // lays it out if it is not yet
     const QTextLayout* layout = last.layout();
     const int rows = layout == nullptr ? 0 : layout->lineCount();
     if (rows < 2) return;
     const int cut = last.position() + layout->lineAt(rows - 1).textStart();
-    // The last row starts a line: the block is long, so the break that ends the line ends it.
-    if (document()->characterAt(cut - 1) == QChar::LineSeparator) return;
+    if (document()->characterAt(cut - 1) == QChar::LineSeparator) return;  // as for a short line
     const int number = last.blockNumber();
     insertAt(cut, QStringLiteral("\n"));
     separators_.add(cut, LineBreak::none);
