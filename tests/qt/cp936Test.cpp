@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/qt/cp936.h"
+#include "tests/qt/qtTestSupport.h"
 #include "resources/texts.h"
 
 using namespace std::string_literals;
@@ -47,13 +48,7 @@ TEST(Cp936, BadBytesBecomeStandInsAndDecodingGoesOn) {
 // Byte strings that are CP936, or not, or partly: each comes back from Unicode as it was, also
 // when it is decoded in two pieces cut anywhere.
 TEST(Cp936, EveryByteStringSurvivesTheTripThroughUnicode) {
-    std::vector<std::string> cases;
-    std::string everyByte;
-    for (int byte = 1; byte < 256; ++byte) {
-        cases.emplace_back(1, static_cast<char>(byte));
-        everyByte += static_cast<char>(byte);
-    }
-    cases.push_back(everyByte);
+    std::vector<std::string> cases = everyNonZeroByte();
     cases.push_back("\x81 \xA1\x40\x80\xFF\xFE\x81\x40\xB4\xAE\0\xFE\xFE\xB4"s);
     for (const std::string& bytes : cases) {
         EXPECT_EQ(toCp936(fromCp936(bytes)), bytes);

@@ -87,3 +87,14 @@ int runMainDialog(const std::function<void(QtDialog&)>& user) {
     });
     return dialog.doModal();
 }
+
+std::vector<std::string> everyNonZeroByte() {
+    std::vector<std::string> cases;
+    std::string all;
+    for (int byte = 1; byte < 256; ++byte) {
+        cases.emplace_back(1, static_cast<char>(byte));
+        all += static_cast<char>(byte);
+    }
+    cases.push_back(all);
+    return cases;
+}

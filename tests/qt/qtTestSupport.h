@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <QString>
 #include <QTimer>
@@ -16,6 +17,9 @@ class QMessageBox;
 
 // Generous: the tests run on loaded two-core machines.
 inline constexpr int waitMs = 20000;
+
+// Each byte 01..FF alone, then all of them in one string.
+std::vector<std::string> everyNonZeroByte();
 
 // CP936 bytes of UTF-8 source text, for what the logic would hand the host.
 std::string gbk(const char* utf8);

@@ -83,13 +83,7 @@ TEST(EditText, LineBreaksReadBackAsGivenAndNulsAreNotShown) {
 // What a box is set to reads back byte for byte: every byte alone (a lead byte alone has no
 // trail byte), all in one string, and received data of every sort.
 TEST(EditText, EveryByteStringReadsBackAsSet) {
-    std::vector<std::string> cases;
-    std::string everyByte;
-    for (int byte = 1; byte < 256; ++byte) {
-        cases.emplace_back(1, static_cast<char>(byte));
-        everyByte += static_cast<char>(byte);
-    }
-    cases.push_back(everyByte);
+    std::vector<std::string> cases = everyNonZeroByte();
     cases.push_back(withoutNuls(received));
     ShownDialog shown(mainDialogTemplate);
     for (int id : multiLineEdits) {
