@@ -14,7 +14,6 @@ public:
     std::string next(const std::uint8_t* bytes, std::size_t count, bool hex);
     // Drops a byte kept back (its chunk was discarded or is not shown).
     void forget() { heldLeadByte_.clear(); }
-    bool holding() const { return !heldLeadByte_.empty(); }
 
 private:
     std::string heldLeadByte_;
