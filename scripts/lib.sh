@@ -3,12 +3,11 @@
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
-# build DIR [cmake options...]: configures DIR once, then builds everything in it.
+# build DIR [cmake options...]: configures DIR with the options (again, when it was
+# configured before, so changed options take effect), then builds everything in it.
 build() {
   local dir=$1; shift
   "$root/scripts/deps"
-  if [[ ! -f $dir/CMakeCache.txt ]]; then
-    cmake -S "$root" -B "$dir" "$@" >/dev/null
-  fi
+  cmake -S "$root" -B "$dir" "$@" >/dev/null
   cmake --build "$dir" --parallel "$(nproc)"
 }
