@@ -1,5 +1,5 @@
-// UTF-8 test texts as the CP936 bytes the program holds (through iconv, independently of the
-// program's own conversion).
+// UTF-8 test texts as the CP936 bytes the program holds (through iconv, or Windows's own code
+// page 936, independently of the program's own conversion).
 #pragma once
 
 #include <string>
