@@ -13,6 +13,7 @@ set(korvane_wine_programs
 foreach(program IN LISTS korvane_wine_programs)
   get_filename_component(suite ${program} NAME_WE)
   add_test(NAME wine_${suite} COMMAND ${KORVANE_WINE_RUN} ${KORVANE_WINDOWS_BUILD}/${program})
-  # Wine starting cold on a loaded machine takes its time; the stress suite more so.
+  # They touch no port and no display, so they run side by side (wine-run makes the prefix
+  # under a lock). Wine starting cold on a loaded machine takes its time; the stress suite more so.
   set_tests_properties(wine_${suite} PROPERTIES FIXTURES_REQUIRED wine_prefix TIMEOUT 900)
 endforeach()
