@@ -21,8 +21,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
-# Where Wine is installed, ctest runs the Windows test programs through it.
+# Where Wine is installed, ctest runs the Windows test programs through it, in the tests'
+# own prefix (tests/wine/wine-run).
 find_program(KORVANE_WINE NAMES wine wine64)
 if(KORVANE_WINE)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${KORVANE_WINE})
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../tests/wine/wine-run)
 endif()
