@@ -1,7 +1,8 @@
-// A main dialog initialised on a fake host, with the ports the fake system lists, and one
-// with a pseudo-terminal for a port.
+// A main dialog initialised on a fake host, with the ports the fake system lists, and (on
+// Linux only) one with a pseudo-terminal for a port.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -12,7 +13,9 @@
 #include "resources/resourceIds.h"
 #include "tests/support/fakeDialogHost.h"
 #include "tests/support/fakeDiscovery.h"
+#ifndef _WIN32
 #include "tests/support/ptyPeer.h"
+#endif
 
 struct OpenedMainDialog {
     FakeDialogToolkit toolkit;
@@ -29,6 +32,7 @@ struct OpenedMainDialog {
     }
 };
 
+#ifndef _WIN32
 // The main dialog with a pseudo-terminal listed (and selected) as COMn.
 struct DialogWithPort {
     PtyPeer peer;
@@ -44,6 +48,7 @@ struct DialogWithPort {
         return dialog.portOpen();
     }
 };
+#endif
 
 // The bytes as "41 42 " text, for readable failures.
 inline std::string hexOf(const std::vector<std::uint8_t>& bytes) {
