@@ -25,8 +25,12 @@ TEST(Resources, OnlyInputControlsHaveIdentifiersAndTabStops) {
         for (const dlg::ControlTemplate& c : dialog->controls) {
             const bool tabStop = c.styles & dlg::tabStop;
             EXPECT_EQ(tabStop, takesInput(c.kind)) << dialog->id << " control " << c.id;
-            if (c.id != dlg::noId) EXPECT_TRUE(ids.insert(c.id).second) << "identifier twice: " << c.id;
-            if (c.kind == ControlKind::combo) EXPECT_FALSE(c.entries.empty()) << c.id;
+            if (c.id != dlg::noId) {
+                EXPECT_TRUE(ids.insert(c.id).second) << "identifier twice: " << c.id;
+            }
+            if (c.kind == ControlKind::combo) {
+                EXPECT_FALSE(c.entries.empty()) << c.id;
+            }
             EXPECT_LE(c.x + c.width, dialog->width + 1) << c.id;
             EXPECT_LE(c.y + (c.kind == ControlKind::combo ? 14 : c.height), dialog->height) << c.id;
         }
