@@ -15,6 +15,8 @@ public:
     // (none: the program's window) until endDialog; returns the end code.
     static int run(const dlg::DialogTemplate& dialog, dlg::DialogEvents& events, HWND owner);
 
+    HWND window() const { return window_; }
+
     std::string text(int id) const override;
     void setText(int id, std::string_view text) override;
     void appendText(int id, std::string_view text) override;
