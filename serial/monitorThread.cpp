@@ -27,7 +27,11 @@ DWORD xbeeComm::monitorLoop() {
         os::MessageBoxA(nullptr, text, "Class xbeeComm", MB_OK);
         return 1;
     }
-    DWORD eventWord = 0;
+    // The word lives in the object, not on this stack: a wait that closePort's SetEvent
+    // released may still be pending in the system, which writes the word when it ends,
+    // possibly after this thread has returned.
+    DWORD& eventWord = waitEventWord_;
+    eventWord = 0;
     while (running) {
         const HANDLE port = handle;
         if (port == INVALID_HANDLE_VALUE) break;

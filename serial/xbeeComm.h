@@ -80,6 +80,9 @@ private:
 
     // Error bits cleared while handling received bytes, kept for onError (monitor thread).
     DWORD unreportedErrors_ = 0;
+    // The event wait's word, which the system writes when the wait ends. It outlives the
+    // monitor thread, as a stopped thread may leave its wait pending until the port closes.
+    DWORD waitEventWord_ = 0;
 };
 
 class xbeeCallbackComm : public xbeeComm {

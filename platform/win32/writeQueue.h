@@ -10,6 +10,9 @@
 // (status, byte count, event set) when that write is done, so GetOverlappedResult and
 // waits on its event behave as usual. When a newer write reuses the record before an
 // older one is done, only the newest completes it.
+//
+// A write is sent whole: one that ends on the port's write time-out with bytes unsent (a
+// long write at a low rate) is issued again for the rest, until a purge or close.
 #pragma once
 
 #include "platform/winTypes.h"
@@ -30,6 +33,10 @@ void purge(HANDLE port);
 
 // Bytes queued and not yet handed to the device.
 DWORD waitingBytes(HANDLE port);
+
+// How often, on any port, a write ended on its time-out with bytes unsent and the rest was
+// issued again (tests watch it to know a slow line has held a write past its time-out).
+unsigned resumedWrites();
 
 // Stops the port's writer, completes what it still held as aborted and frees the queue.
 // The port handle itself stays open. False when the port had no queue.

@@ -1,0 +1,150 @@
+// The serial engine of the Windows build under Wine, through the real Win32 calls, with a
+// pty as its COM port and this test as the far end. The Windows side is
+// korvane_win_serial_check (tests/win32/serialCheck.cpp); it checks what it receives,
+// this side checks what it sends. Each case has its own COM number so ctest can run
+// them side by side.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/support/ptyPeer.h"
+#include "tests/win32/streamPattern.h"
+#include "tests/wine/wineChild.h"
+
+namespace {
+
+const std::string serialCheck = std::string(KORVANE_WIN_TESTS_DIR) + "/korvane_win_serial_check.exe";
+constexpr auto peerDeadline = std::chrono::seconds(120);
+
+std::vector<std::uint8_t> stream(std::size_t count, std::size_t from = 0) {
+    std::vector<std::uint8_t> bytes(count);
+    for (std::size_t i = 0; i < count; ++i) bytes[i] = streamByte(from + i);
+    return bytes;
+}
+
+std::string text(const std::vector<std::uint8_t>& bytes) { return {bytes.begin(), bytes.end()}; }
+
+// The first position where got differs from the stream, or got's size when it is a prefix.
+std::size_t firstDifference(const std::vector<std::uint8_t>& got) {
+    std::size_t i = 0;
+    while (i < got.size() && got[i] == streamByte(i)) ++i;
+    return i;
+}
+
+// The far end of COMn. This side also holds the pty's slave open (never reading it), so the
+// master does not read as hung up before Wine opens the port or between its openings.
+class Peer : public PtyPeer {
+public:
+    explicit Peer(int portNumber) : PtyPeer(portNumber), slave_(::open(slavePath().c_str(), O_RDWR | O_NOCTTY)) {}
+    ~Peer() { ::close(slave_); }
+
+private:
+    int slave_;
+};
+
+class WineEngine : public ::testing::Test {
+protected:
+    // The Windows side on COMn = the peer, with its mode and amount.
+    WineChild start(PtyPeer& peer, const char* mode, std::size_t amount) {
+        return WineChild({serialCheck, mode, std::to_string(peer.portNumber()), std::to_string(amount)},
+                         {.comPorts = {{peer.portNumber(), peer.slavePath()}}});
+    }
+    bool peerSawReady(PtyPeer& peer) { return text(peer.receive(readyLength, peerDeadline)) == readyLine; }
+};
+
+TEST_F(WineEngine, ReceivesAMebibyteWholeAndInOrder) {
+    Peer peer(10);
+    constexpr std::size_t count = 1 << 20;
+    WineChild child = start(peer, "receive", count);
+    ASSERT_TRUE(peerSawReady(peer)) << child.output();
+    peer.send(stream(count));  // at the pty's own pace: the Windows side must keep up
+    EXPECT_EQ(child.wait(), 0) << child.output();
+    EXPECT_NE(child.output().find("received 1048576 of 1048576 bytes, overflow 0"), std::string::npos)
+        << child.output();
+}
+
+TEST_F(WineEngine, SendsHalfAMebibyteOfOverlappedWritesInOrder) {
+    Peer peer(11);
+    constexpr std::size_t count = 512 << 10;
+    WineChild child = start(peer, "send", count);
+    const std::vector<std::uint8_t> got = peer.receive(count, peerDeadline);
+    peer.send("A");
+    EXPECT_EQ(got.size(), count);
+    EXPECT_EQ(firstDifference(got), got.size());
+    EXPECT_EQ(child.wait(), 0) << child.output();
+}
+
+// Each opening must receive and send again: the peer answers every "open i" line.
+TEST_F(WineEngine, OpensAndClosesFiftyTimes) {
+    Peer peer(12);
+    constexpr int times = 50;
+    WineChild child = start(peer, "openclose", times);
+    for (int i = 0; i < times; ++i) {
+        const std::string line = "open " + std::to_string(i) + "\n";
+        ASSERT_EQ(text(peer.receive(line.size(), peerDeadline)), line) << child.output();
+        peer.send("A");
+    }
+    EXPECT_EQ(child.wait(), 0) << child.output();
+}
+
+// Writes the stream to the peer's master without end until stopped, never blocking long,
+// so the port is closed again and again while bytes arrive.
+class Streamer {
+public:
+    explicit Streamer(int master) : thread_([this, master] { run(master); }) {}
+    ~Streamer() {
+        stop_ = true;
+        thread_.join();
+    }
+
+private:
+    void run(int master) {
+        const std::vector<std::uint8_t> bytes = stream(4096);
+        while (!stop_) {
+            pollfd p{master, POLLOUT, 0};
+            if (::poll(&p, 1, 10) <= 0) continue;
+            if (::write(master, bytes.data(), bytes.size()) < 0 && errno != EAGAIN && errno != EINTR && errno != EIO)
+                return;
+        }
+    }
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+// A monitor thread stopped with its event wait pending must not leave the system writing
+// into memory that is gone: a crash shows as a non-zero exit code.
+TEST_F(WineEngine, ClosesWhileBytesStreamIn) {
+    Peer peer(13);
+    Streamer streamer(peer.masterFd());
+    const auto [code, output] =
+        runWine({serialCheck, "closestream", "13", "100"}, {.comPorts = {{13, peer.slavePath()}}});
+    EXPECT_EQ(code, 0) << output;
+    EXPECT_NE(output.find("closed 100 times while receiving"), std::string::npos) << output;
+}
+
+// At 4800 baud the port's write time-out (1 ms a byte + 1 s) is shorter than the write.
+// A pty does not pace by baud rate, so the peer holds the write with XOFF until the
+// Windows side has seen the time-out pass, then lets it go: every byte must arrive.
+TEST_F(WineEngine, LongWriteAtLowRateIsNotCutByItsTimeout) {
+    Peer peer(14);
+    constexpr std::size_t count = 2000;
+    WineChild child = start(peer, "lowrate", count);
+    ASSERT_TRUE(peerSawReady(peer)) << child.output();
+    peer.send(std::vector<std::uint8_t>{xoffChar, 'G'});
+    ASSERT_TRUE(child.waitForOutput("HELD")) << child.output();
+    peer.send(std::vector<std::uint8_t>{xonChar});
+    const std::vector<std::uint8_t> got = peer.receive(count, peerDeadline);
+    peer.send("A");
+    EXPECT_EQ(got.size(), count);
+    EXPECT_EQ(firstDifference(got), got.size());
+    EXPECT_EQ(child.wait(), 0) << child.output();
+}
+
+}  // namespace
