@@ -3,7 +3,7 @@
 // settings the dialog writes, and writes through the operations table (the write queue).
 // Run under Wine by tests/wine with a pty as the port; the peer is the Linux-side test.
 //
-//   korvane_win_serial_check receive  <COM> <bytes>    the peer sends the stream; all of it arrives
+//   korvane_win_serial_check receive  <COM> <bytes>    the peer sends the stream by blocks; all of it arrives
 //   korvane_win_serial_check send     <COM> <bytes>    the stream goes out through overlapped writes
 //   korvane_win_serial_check openclose <COM> <times>   each opening writes "open i", then closes
 //   korvane_win_serial_check closestream <COM> <times> opens, receives, closes while the peer streams
@@ -105,9 +105,12 @@ bool receiveStream(int number, std::size_t count) {
         if (n == 0) ::SwitchToThread();
         for (std::uint32_t i = 0; i < n; ++i, ++taken) {
             if (taken < count && chunk[i] == streamByte(taken)) continue;
-            std::printf("received byte %zu is %u, not %u\n", taken, chunk[i], streamByte(taken));
+            std::printf("received byte %zu is %u, not %u (overflow %d)\n", taken, chunk[i], streamByte(taken),
+                        static_cast<int>(rxQueue.overflow.load()));
             return false;
         }
+        // Each whole block taken lets the peer send the next.
+        if (n > 0 && (taken % receiveBlock == 0 || taken == count) && !writeAll(comm, &blockAck, 1)) return false;
     }
     std::printf("received %zu of %zu bytes, overflow %d\n", taken, count, static_cast<int>(rxQueue.overflow.load()));
     comm.closePort();

@@ -12,6 +12,13 @@ inline std::uint8_t streamByte(std::size_t i) { return static_cast<std::uint8_t>
 inline constexpr char readyLine[] = "READY\n";
 inline constexpr std::size_t readyLength = sizeof readyLine - 1;
 
+// The receive case's pace: the peer sends this many bytes, then waits for blockAck. Half the
+// receive queue, so a consumer that the machine starves for a while cannot make the queue
+// drop bytes (it drops the newest when full, by design): what is checked is the engine's
+// integrity, not the scheduler's.
+inline constexpr std::size_t receiveBlock = 8192;
+inline constexpr std::uint8_t blockAck = 'k';
+
 // Flow control characters the low-rate case uses.
 inline constexpr std::uint8_t xonChar = 0x11;
 inline constexpr std::uint8_t xoffChar = 0x13;

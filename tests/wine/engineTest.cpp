@@ -34,6 +34,9 @@ std::vector<std::uint8_t> stream(std::size_t count, std::size_t from = 0) {
 // side may have stopped reading: it failed or crashed).
 bool sendAll(PtyPeer& peer, const std::vector<std::uint8_t>& bytes) {
     const auto end = std::chrono::steady_clock::now() + peerDeadline;
+    // Non-blocking: a pty write blocks until all of it fits, which never happens once the
+    // Windows side has stopped reading.
+    ::fcntl(peer.masterFd(), F_SETFL, ::fcntl(peer.masterFd(), F_GETFL) | O_NONBLOCK);
     std::size_t done = 0;
     while (done < bytes.size() && std::chrono::steady_clock::now() < end) {
         pollfd p{peer.masterFd(), POLLOUT, 0};
@@ -80,7 +83,15 @@ TEST_F(WineEngine, ReceivesAMebibyteWholeAndInOrder) {
     constexpr std::size_t count = 1 << 20;
     WineChild child = start(peer, "receive", count);
     ASSERT_TRUE(peerSawReady(peer)) << child.output();
-    EXPECT_TRUE(sendAll(peer, stream(count))) << child.output();  // at the pty's pace, the Windows side keeping up
+    // Block by block, each answered once the Windows side has taken it from the queue.
+    const std::vector<std::uint8_t> bytes = stream(count);
+    for (std::size_t at = 0; at < count; at += receiveBlock) {
+        const std::size_t end = std::min(count, at + receiveBlock);
+        ASSERT_TRUE(sendAll(peer, {bytes.begin() + static_cast<std::ptrdiff_t>(at), bytes.begin() + static_cast<std::ptrdiff_t>(end)}))
+            << child.output();
+        ASSERT_EQ(peer.receive(1, peerDeadline), std::vector<std::uint8_t>{blockAck}) << "after byte " << end << "\n"
+                                                                                   << child.output();
+    }
     EXPECT_EQ(child.wait(), 0) << child.output();
     EXPECT_NE(child.output().find("received 1048576 of 1048576 bytes, overflow 0"), std::string::npos)
         << child.output();
