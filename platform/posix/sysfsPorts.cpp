@@ -10,6 +10,8 @@
 #include <fstream>
 #include <map>
 
+#include "platform/posix/portNames.h"
+
 namespace posix {
 namespace fs = std::filesystem;
 namespace {
@@ -95,6 +97,18 @@ bool allDigits(const std::string& text) {
 
 std::string withCom(const std::string& name, int n) { return name + " (COM" + std::to_string(n) + ")"; }
 
+// What CreateFileA is to open for link comN. A long folder (a long XDG_RUNTIME_DIR)
+// gives the link a path the detail record cannot hold; then "\\.\COMn", when CreateFileA
+// resolves it through this very link, or else the device the link points at. Empty: none fits.
+std::string linkDevicePath(const fs::path& link, int n) {
+    if (link.string().size() <= maxDevicePath) return link.string();
+    const std::string comName = "\\\\.\\COM" + std::to_string(n);
+    if (fs::path(devicePathFor(comName)).lexically_normal() == link.lexically_normal()) return comName;
+    std::error_code error;
+    const std::string target = fs::canonical(link, error).string();
+    return !error && target.size() <= maxDevicePath ? target : std::string();
+}
+
 }  // namespace
 
 int comNumberOfTty(const std::string& ttyName) {
@@ -130,7 +144,9 @@ std::vector<SerialDevice> listSerialDevices(const std::string& sysfsRoot, const 
         if (digits.size() > 4 || digits[0] == '0' || !allDigits(digits)) continue;
         const int n = std::stoi(digits);
         if (n < 1 || n > 1024) continue;
-        byNumber[n] = {entry.path().string(), withCom(virtualPortName, n), virtualPortName, "Virtual port", n};
+        std::string devicePath = linkDevicePath(entry.path(), n);
+        if (devicePath.empty()) continue;
+        byNumber[n] = {std::move(devicePath), withCom(virtualPortName, n), virtualPortName, "Virtual port", n};
     }
     std::vector<SerialDevice> devices;
     for (auto& [n, device] : byNumber) devices.push_back(std::move(device));

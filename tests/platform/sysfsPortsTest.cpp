@@ -6,8 +6,10 @@
 #include <fstream>
 
 #include "discovery/comPorts.h"
+#include "platform/osApi.h"
 #include "platform/posix/discoveryApi.h"
 #include "platform/posix/sysfsPorts.h"
+#include "tests/support/ptyPeer.h"
 
 namespace {
 
@@ -112,6 +114,39 @@ TEST_F(FakeTree, ListComPortsReadsTheTreeThroughTheDeviceInterfaceCalls) {
     EXPECT_EQ(list[2].isUsb, 1);
     EXPECT_EQ(list[3].friendlyName, virtualName + " (COM99)");
     EXPECT_EQ(list[3].portName, "");
+}
+
+TEST_F(FakeTree, AVirtualFolderWithALongPathStillListsAndOpensItsPort) {
+    PtyPeer peer(8);  // its own folder links COM8; restores XDG_RUNTIME_DIR when it goes
+    fs::path runtime = root;
+    while (runtime.string().size() <= 260) runtime /= std::string(40, 'r');
+    const fs::path longPorts = runtime / "korvane" / "ports";
+    fs::create_directories(longPorts);
+    fs::create_symlink(peer.slavePath(), longPorts / "com7");
+    buildMachine();
+
+    // A long folder given outright (only the link's target opens the pty), then the usual
+    // folder under a long XDG_RUNTIME_DIR ("\\.\COM7" finds the link).
+    for (const bool usualFolder : {false, true}) {
+        SCOPED_TRACE(usualFolder ? "usual folder" : "folder given outright");
+        if (usualFolder) setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+        posix::setDiscoveryRoots(sys.string(), usualFolder ? "" : longPorts.string());
+        ComPortList list;
+        ASSERT_NO_THROW(listComPorts(list, 0));
+        ASSERT_EQ(list.size(), 4u) << "the ports beside the long link stay";
+        EXPECT_EQ(list[1].friendlyName, virtualName + " (COM7)");
+        EXPECT_EQ(list[1].devicePath, usualFolder ? "\\\\.\\COM7" : peer.slavePath());
+        const HANDLE port = os::CreateFileA(list[1].devicePath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                            OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(port, INVALID_HANDLE_VALUE) << list[1].devicePath;
+        peer.send("k");
+        EXPECT_TRUE(eventually([&] {
+            DWORD errors = 0;
+            COMSTAT status{};
+            return os::ClearCommError(port, &errors, &status) && status.cbInQue > 0;
+        })) << list[1].devicePath << " opens the linked pty";
+        os::CloseHandle(port);
+    }
 }
 
 TEST(ComNumberOfTty, FollowsTheFixedRule) {
