@@ -86,6 +86,23 @@ TEST(SimParser, CommandInsideUnfinishedTextIsStillAnswered) {
     EXPECT_EQ(feedAll(parser, " tail\n"), std::vector{line("junk  tail")});
 }
 
+TEST(SimParser, LeftoversAfterAnObjectDoNotPrefixTheNextLine) {
+    struct Case {
+        std::string first;
+        std::vector<Piece> firstPieces;
+    };
+    for (const Case& c : std::vector<Case>{
+             {getAll + "}}}", {command(getAll), line("}}}")}},
+             {getAll + " " + getAll, {command(getAll), command(getAll)}},
+             {getAll + " \t", {command(getAll)}},
+             {"junk " + getAll + " tail", {command(getAll), line("junk  tail")}},
+         }) {
+        CommandParser parser;
+        EXPECT_EQ(feedAll(parser, c.first), c.firstPieces) << c.first;
+        EXPECT_EQ(feedAll(parser, "AT\r"), std::vector{line("AT")}) << "after " << c.first;
+    }
+}
+
 TEST(SimParser, RunawayObjectIsDroppedAndLaterCommandsStillWork) {
     CommandParser parser;
     std::vector<Piece> pieces;

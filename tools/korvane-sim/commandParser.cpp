@@ -19,6 +19,11 @@ void CommandParser::feed(std::string_view bytes, std::vector<Piece>& out) {
             depth_ = 1;
         } else feedLine(c, out);
     }
+    if (objectEndedAt_ != std::string::npos && line_.size() > objectEndedAt_) {
+        if (!blank(line_)) out.push_back({Piece::Kind::Line, line_});
+        line_.clear();
+    }
+    objectEndedAt_ = std::string::npos;
 }
 
 void CommandParser::feedObject(char c, std::vector<Piece>& out) {
@@ -34,6 +39,8 @@ void CommandParser::feedObject(char c, std::vector<Piece>& out) {
     } else if (c == '}' && --depth_ == 0) {
         out.push_back({Piece::Kind::Command, std::move(object_)});
         object_.clear();
+        if (blank(line_)) line_.clear();  // blanks between objects are no text
+        objectEndedAt_ = line_.size();
         return;
     }
     if (object_.size() > maxPiece) {
@@ -49,6 +56,7 @@ void CommandParser::feedLine(char c, std::vector<Piece>& out) {
         // CR LF ends one line: the LF then ends a blank one, which is ignored.
         if (!blank(line_)) out.push_back({Piece::Kind::Line, std::move(line_)});
         line_.clear();
+        objectEndedAt_ = std::string::npos;
         return;
     }
     line_ += c;

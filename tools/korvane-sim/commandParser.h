@@ -29,7 +29,9 @@ public:
     // the line without bound.
     static constexpr std::size_t maxPiece = 4096;
 
-    // Appends to out every piece that these bytes complete.
+    // Appends to out every piece that these bytes complete. Text that arrives with an
+    // object after it is the rest of that object's line: it is settled at the end of
+    // these bytes rather than put in front of the next line.
     void feed(std::string_view bytes, std::vector<Piece>& out);
 
 private:
@@ -41,6 +43,7 @@ private:
     bool inString_ = false;
     bool escaped_ = false;
     std::string line_;  // text outside objects since the last line end
+    std::size_t objectEndedAt_ = std::string::npos;  // line_ size when an object ended in this feed
 };
 
 }  // namespace sim
