@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 #include <new>
 
 namespace {
@@ -11,6 +12,16 @@ constexpr DWORD stopWaitMs = 100;
 void giveEvent(OVERLAPPED& record) {
     std::memset(&record, 0, sizeof record);
     record.hEvent = os::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+}
+
+// Every record needs its event: without one, each wait and read fails at once and the
+// monitor thread would spin. An event that could not be made before gets another try.
+bool haveEvents(std::initializer_list<OVERLAPPED*> records) {
+    for (OVERLAPPED* record : records) {
+        if (record->hEvent == nullptr) giveEvent(*record);
+        if (record->hEvent == nullptr) return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -63,6 +74,7 @@ void xbeeComm::releaseState() {
 
 bool xbeeComm::openPort() {
     if (handle != INVALID_HANDLE_VALUE) closePort();
+    if (!haveEvents({&readOverlapped, &writeOverlapped, &waitOverlapped})) return false;
     handle = os::CreateFileA(devicePath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                              createFlags | FILE_ATTRIBUTE_NORMAL, nullptr);
     if (!startThread) return handle != INVALID_HANDLE_VALUE;
