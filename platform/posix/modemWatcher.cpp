@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <mutex>
 
+#include "platform/posix/thread.h"
+
 namespace posix {
 namespace {
 
@@ -50,13 +52,20 @@ DWORD eventsBetween(const serial_icounter_struct& before, const serial_icounter_
 
 }  // namespace
 
-std::unique_ptr<ModemWatcher> ModemWatcher::start(int fd, Report report) {
+std::unique_ptr<ModemWatcher> ModemWatcher::start(int fd, Report report, DWORD& error) {
+    error = ERROR_SUCCESS;
     int lines = 0;
     if (ioctl(fd, TIOCMGET, &lines) != 0) return nullptr;  // no modem lines
     installWakeHandler();
     std::unique_ptr<ModemWatcher> watcher(new ModemWatcher(fd, std::move(report)));
-    if (!watcher->ended_.valid() || pthread_create(&watcher->thread_, nullptr, run, watcher.get()) != 0)
+    if (!watcher->ended_.valid()) {
+        error = errorFromErrno(errno);
         return nullptr;
+    }
+    if (const int failed = startThread(&watcher->thread_, run, watcher.get()); failed != 0) {
+        error = errorFromErrno(failed);
+        return nullptr;
+    }
     watcher->started_ = true;
     return watcher;
 }

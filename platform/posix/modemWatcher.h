@@ -18,8 +18,9 @@ public:
     // Receives the Windows EV_CTS / EV_DSR / EV_RLSD / EV_RING bits of what changed.
     using Report = std::function<void(DWORD events)>;
 
-    // A running watcher for fd, or null when the device has no modem lines.
-    static std::unique_ptr<ModemWatcher> start(int fd, Report report);
+    // A running watcher for fd, or null when the device has no modem lines (error stays
+    // ERROR_SUCCESS) or the watcher could not start (error says why).
+    static std::unique_ptr<ModemWatcher> start(int fd, Report report, DWORD& error);
     ~ModemWatcher();  // stops and joins the thread
     ModemWatcher(const ModemWatcher&) = delete;
     ModemWatcher& operator=(const ModemWatcher&) = delete;

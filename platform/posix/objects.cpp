@@ -51,9 +51,9 @@ DWORD errorFromErrno(int error) {
     case ENXIO: return ERROR_FILE_NOT_FOUND;
     case EACCES:
     case EPERM:
-    case EBUSY:
-    case EWOULDBLOCK: return ERROR_ACCESS_DENIED;
+    case EBUSY: return ERROR_ACCESS_DENIED;
     case EBADF: return ERROR_INVALID_HANDLE;
+    case EAGAIN:  // out of threads or other resources; a port in use is EBUSY
     case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
     case EINVAL: return ERROR_INVALID_PARAMETER;
     case ENOTTY: return ERROR_INVALID_FUNCTION;

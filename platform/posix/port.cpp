@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "platform/posix/lineSettings.h"
+#include "platform/posix/thread.h"
 
 namespace posix {
 namespace {
@@ -58,6 +59,9 @@ std::shared_ptr<Port> Port::open(const std::string& path, DWORD& error) {
     // Exclusive: flock keeps out every other opener, this process included;
     // TIOCEXCL also keeps out programs that do not use flock.
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) return refuse(ERROR_ACCESS_DENIED);
+    // The kernel lets root past another program's TIOCEXCL: honour it here.
+    int heldElsewhere = 0;
+    if (ioctl(fd, TIOCGEXCL, &heldElsewhere) == 0 && heldElsewhere != 0) return refuse(ERROR_ACCESS_DENIED);
     const SavedSettings saved = saveSettings(fd);  // put back at close
     if (ioctl(fd, TIOCEXCL) != 0 || !makeRaw(fd)) return refuse(errorFromErrno(errno));
     auto port = std::make_shared<Port>(fd);
@@ -67,11 +71,17 @@ std::shared_ptr<Port> Port::open(const std::string& path, DWORD& error) {
     port->dcb_.fRtsControl = RTS_CONTROL_ENABLE;
     readLineSettings(fd, port->dcb_);
     port->startCounters();
-    port->service_ = std::thread([raw = port.get()] { raw->serve(); });
+    DWORD started = ERROR_SUCCESS;
     port->modem_ = ModemWatcher::start(fd, [raw = port.get()](DWORD events) {
         std::lock_guard lock(raw->mutex_);
         if (!raw->closing_) raw->raise(events);
-    });
+    }, started);
+    if (started == ERROR_SUCCESS && !port->startService()) started = ERROR_NOT_ENOUGH_MEMORY;
+    if (started != ERROR_SUCCESS) {
+        port->close();  // puts the settings back and releases the device
+        error = started;
+        return nullptr;
+    }
     error = ERROR_SUCCESS;
     return port;
 }
@@ -79,7 +89,16 @@ std::shared_ptr<Port> Port::open(const std::string& path, DWORD& error) {
 Port::Port(int fd) : fd_(fd) {}
 
 Port::~Port() {
-    if (service_.joinable()) close();
+    if (serviceStarted_) close();
+}
+
+bool Port::startService() {
+    auto run = [](void* self) -> void* {
+        static_cast<Port*>(self)->serve();
+        return nullptr;
+    };
+    serviceStarted_ = startThread(&service_, run, this) == 0;
+    return serviceStarted_;
 }
 
 void Port::close() {
@@ -93,8 +112,9 @@ void Port::close() {
     }
     wake_.set();
     modem_.reset();
-    if (service_.joinable()) service_.join();
-    ioctl(fd_, TIOCNXCL);
+    if (serviceStarted_) pthread_join(service_, nullptr);
+    serviceStarted_ = false;
+    ioctl(fd_, TIOCNXCL);  // the flag is ours: open refuses a device held by another
     restoreSettings(fd_, saved_);  // a port that was only looked at stays as it was
     ::close(fd_);                  // also releases the flock
 }
@@ -497,7 +517,8 @@ BOOL Port::write(const void* buffer, DWORD count, DWORD* written, OVERLAPPED* ov
     std::unique_lock lock(mutex_);
     if (written != nullptr) *written = 0;
     if (!usable() || !checkRecord(overlapped)) return FALSE;
-    if (queuedBytes_ + count > writeQueueLimit) return fail(ERROR_NOT_ENOUGH_QUOTA);
+    // A write of any size is taken on an idle port; only a backlog is bounded.
+    if (queuedBytes_ > 0 && queuedBytes_ + count > writeQueueLimit) return fail(ERROR_NOT_ENOUGH_QUOTA);
     const auto* bytes = static_cast<const unsigned char*>(buffer);
 
     // Straight to the device while nothing is queued ahead; the rest is queued.

@@ -17,8 +17,9 @@
 #include <deque>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
+
+#include <pthread.h>
 
 #include "platform/posix/byteRing.h"
 #include "platform/posix/event.h"
@@ -72,6 +73,7 @@ private:
         DWORD total;
     };
 
+    bool startService();
     void serve();
     int readTimeoutMs(Clock::time_point now) const;
     int drainTimeoutMs(Clock::time_point now) const;
@@ -99,7 +101,8 @@ private:
     std::mutex mutex_;
     Event wake_;  // tells the service thread to look again
     SavedSettings saved_{};
-    std::thread service_;
+    pthread_t service_{};
+    bool serviceStarted_ = false;
     std::unique_ptr<ModemWatcher> modem_;  // only for devices with modem lines
 
     bool closing_ = false;

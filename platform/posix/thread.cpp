@@ -5,6 +5,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <mutex>
 
@@ -12,6 +13,8 @@
 
 namespace posix {
 namespace {
+
+std::atomic<int> startsToFail{0};
 
 // What the thread and its handle share; it lives as long as either of them.
 struct ThreadState {
@@ -74,6 +77,14 @@ void* runThread(void* raw) {
 
 }  // namespace
 
+int startThread(pthread_t* id, void* (*run)(void*), void* argument) {
+    for (int left = startsToFail.load(); left > 0;)
+        if (startsToFail.compare_exchange_weak(left, left - 1)) return EAGAIN;
+    return pthread_create(id, nullptr, run, argument);
+}
+
+void failThreadStarts(int count) { startsToFail = count; }
+
 HANDLE BeginThread(ThreadEntry entry, void* argument) {
     auto state = std::make_shared<ThreadState>();
     state->entry = entry;
@@ -84,7 +95,7 @@ HANDLE BeginThread(ThreadEntry entry, void* argument) {
     }
     auto thread = std::make_shared<Thread>(state);
     auto* forThread = new std::shared_ptr<ThreadState>(state);
-    const int error = pthread_create(&thread->id, nullptr, runThread, forThread);
+    const int error = startThread(&thread->id, runThread, forThread);
     if (error != 0) {
         delete forThread;
         setLastError(errorFromErrno(error));

@@ -1,6 +1,7 @@
 // The Linux serial operations over real pseudo-terminals.
 #include <gtest/gtest.h>
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -10,6 +11,8 @@
 #include <vector>
 
 #include "platform/osApi.h"
+#include "platform/posix/port.h"
+#include "platform/posix/thread.h"
 #include "tests/support/ptyPeer.h"
 
 namespace {
@@ -64,6 +67,37 @@ TEST(PosixPortOpen, PortIsExclusiveUntilClosed) {
     const HANDLE again = openPort(peer.comPath());
     EXPECT_NE(again, INVALID_HANDLE_VALUE);
     os::CloseHandle(again);
+}
+
+TEST(PosixPortOpen, FailedThreadStartFailsTheOpenAndReleasesThePort) {
+    PtyPeer peer;
+    posix::failThreadStarts(1);
+    const HANDLE port = openPort(peer.comPath());
+    const DWORD error = os::GetLastError();
+    posix::failThreadStarts(0);
+    EXPECT_EQ(port, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(error, ERROR_NOT_ENOUGH_MEMORY);
+    const HANDLE again = openPort(peer.comPath());
+    EXPECT_NE(again, INVALID_HANDLE_VALUE) << "the failed open still holds the port: " << os::GetLastError();
+    os::CloseHandle(port);
+    os::CloseHandle(again);
+}
+
+// Root gets past the kernel's check; the open must still respect the other holder.
+TEST(PosixPortOpen, AnotherProgramsExclusiveHoldIsRespected) {
+    PtyPeer peer;
+    const int other = ::open(peer.slavePath().c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(other, 0);
+    ASSERT_EQ(ioctl(other, TIOCEXCL), 0);
+    const HANDLE port = openPort(peer.comPath());
+    const DWORD error = os::GetLastError();
+    os::CloseHandle(port);
+    EXPECT_EQ(port, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(error, ERROR_ACCESS_DENIED);
+    int held = 0;
+    EXPECT_EQ(ioctl(other, TIOCGEXCL, &held), 0);
+    EXPECT_EQ(held, 1) << "the other program's hold was cleared";
+    ::close(other);
 }
 
 TEST(PosixPortOpen, ClosedHandleIsInvalid) {
@@ -253,6 +287,19 @@ TEST_F(PortTest, WriteQueueIsBoundedAndDrainEndsInTxEmpty) {
     os::CloseHandle(waitRecord.hEvent);
 }
 
+TEST_F(PortTest, OneWriteBeyondTheQueueBoundIsTakenOnAnIdlePort) {
+    Bytes block(posix::Port::writeQueueLimit + 1);
+    std::iota(block.begin(), block.end(), std::uint8_t{0});
+    DWORD written = 0;
+    const BOOL done = os::WriteFile(port, block.data(), static_cast<DWORD>(block.size()), &written, &record);
+    ASSERT_TRUE(done || os::GetLastError() == ERROR_IO_PENDING) << "error " << os::GetLastError();
+    const Bytes arrived = peer.receive(block.size());
+    EXPECT_EQ(arrived.size(), block.size());
+    EXPECT_TRUE(arrived == block);
+    ASSERT_TRUE(os::GetOverlappedResult(port, &record, &written, TRUE));
+    EXPECT_EQ(written, block.size());
+}
+
 TEST_F(PortTest, FailedSettingsLeaveThePortAsItWas) {
     DCB dcb{};
     ASSERT_TRUE(os::GetCommState(port, &dcb));
@@ -372,6 +419,13 @@ TEST(PosixEvents, ManualResetEventsAndWaits) {
     EXPECT_EQ(os::WaitForSingleObject(event, 0), WAIT_TIMEOUT);
     ASSERT_TRUE(os::CloseHandle(event));
     EXPECT_EQ(os::WaitForSingleObject(event, 0), WAIT_FAILED);
+}
+
+TEST(PosixThreads, FailedThreadStartReportsNotEnoughMemory) {
+    posix::failThreadStarts(1);
+    EXPECT_EQ(os::BeginThread([](void*) -> unsigned { return 0; }, nullptr), nullptr);
+    EXPECT_EQ(os::GetLastError(), ERROR_NOT_ENOUGH_MEMORY);
+    posix::failThreadStarts(0);
 }
 
 TEST(PosixThreads, ThreadHandleSignalsItsEnd) {
