@@ -64,6 +64,23 @@ void setPath(xbeeComm& comm, const PtyPeer& peer) {
     std::snprintf(comm.devicePath, sizeof comm.devicePath, "\\\\.\\COM%d", peer.portNumber());
 }
 
+// The highest count of queued bytes the monitor thread had taken when it went back to its
+// event wait: once it reaches n, the receive step for n bytes is over, whatever it did.
+std::atomic<DWORD> lastCount, countBeforeWait;
+void watchReceiveSteps(ScopedOsApi& api) {
+    lastCount = 0;
+    countBeforeWait = 0;
+    api->ClearCommError = [](HANDLE port, LPDWORD errors, LPCOMSTAT status) -> BOOL {
+        const BOOL ok = platformOsApi().ClearCommError(port, errors, status);
+        if (ok && status != nullptr) lastCount = status->cbInQue;
+        return ok;
+    };
+    api->WaitCommEvent = [](HANDLE port, LPDWORD word, LPOVERLAPPED record) -> BOOL {
+        if (lastCount > countBeforeWait) countBeforeWait = lastCount.load();
+        return platformOsApi().WaitCommEvent(port, word, record);
+    };
+}
+
 // Counts of calls the tests watch, through the operations table.
 std::atomic<int> terminateCalls;
 std::atomic<int> messageBoxes;
@@ -141,10 +158,12 @@ TEST(XbeeCommState, ClosingAClosedPortCallsNothing) {
 
 TEST_F(XbeeCommTest, QueuedBytesReachTheCallbackInChunksOfAtMost1024) {
     comm.rxThreshold = 2500;  // so the hook runs once, on all 2500 bytes
+    watchReceiveSteps(api);
     open();
     const Bytes sent = counting(2500);
     peer.send(sent);
-    ASSERT_TRUE(eventually([] { return received.bytes() == 2500; }));
+    // All bytes were handed on, or the thread passed over all 2500 of them.
+    ASSERT_TRUE(eventually([] { return received.bytes() == 2500 || countBeforeWait == 2500; }));
     const auto chunks = received.snapshot();
     ASSERT_EQ(chunks.size(), 3u);
     EXPECT_EQ(chunks[0].size(), 1024u);
@@ -157,11 +176,13 @@ TEST_F(XbeeCommTest, QueuedBytesReachTheCallbackInChunksOfAtMost1024) {
 
 TEST_F(XbeeCommTest, BytesBelowTheThresholdWaitForMore) {
     comm.rxThreshold = 10;
+    watchReceiveSteps(api);
     open();
     peer.send(Bytes(7, 'a'));
-    ASSERT_TRUE(eventually([&] { return queuedIn(comm.handle) == 7; }));
+    ASSERT_TRUE(eventually([] { return countBeforeWait == 7; }));
+    ASSERT_EQ(received.bytes(), 0u) << "7 bytes were read below the threshold";
     peer.send(Bytes(3, 'b'));
-    ASSERT_TRUE(eventually([] { return received.bytes() >= 10; }));
+    ASSERT_TRUE(eventually([] { return countBeforeWait == 10; }));
     const auto chunks = received.snapshot();
     ASSERT_EQ(chunks.size(), 1u) << "the first 7 bytes were read on their own";
     EXPECT_EQ(chunks[0], (Bytes{'a', 'a', 'a', 'a', 'a', 'a', 'a', 'b', 'b', 'b'}));
@@ -227,6 +248,58 @@ TEST_F(XbeeCommTest, CloseDuringAReadThatWaitsEndsTheThreadWithoutForce) {
     EXPECT_EQ(comm.handle, INVALID_HANDLE_VALUE);
     EXPECT_EQ(comm.threadHandle, nullptr) << "the thread was still reading";
     EXPECT_EQ(terminateCalls, 0);
+}
+
+TEST_F(XbeeCommTest, ClosingEndsTheThreadBeforeThePortHandleGoes) {
+    static std::atomic<bool> loopEnded;
+    static std::atomic<int> endedAtPortClose;  // -1 until the port handle is closed
+    static std::atomic<HANDLE> port;
+    loopEnded = false;
+    endedAtPortClose = -1;
+    port = INVALID_HANDLE_VALUE;
+    class Watched : public xbeeCallbackComm {
+    public:
+        DWORD monitorLoop() override {
+            const DWORD result = xbeeCallbackComm::monitorLoop();
+            loopEnded = true;
+            return result;
+        }
+    } watched;
+    setPath(watched, peer);
+    api->CloseHandle = [](HANDLE object) -> BOOL {
+        if (object == port.load()) endedAtPortClose = loopEnded ? 1 : 0;
+        return platformOsApi().CloseHandle(object);
+    };
+    ASSERT_TRUE(watched.openPort());
+    port = watched.handle.load();
+    watched.closePort();
+    EXPECT_EQ(endedAtPortClose, 1) << "the port handle went while the thread could still use it";
+}
+
+TEST_F(XbeeCommTest, CloseInTheMiddleOfAReceiveReadsNoFurtherChunk) {
+    static HANDLE closing;
+    closing = os::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    comm.rxCallback = [](const std::uint8_t* bytes, std::uint32_t count) -> std::int32_t {
+        recordChunk(bytes, count);
+        os::WaitForSingleObject(closing, INFINITE);
+        return static_cast<std::int32_t>(count);
+    };
+    // The stop request lets the first chunk's callback return, while 2 chunks are still queued.
+    api->SetCommMask = [](HANDLE port, DWORD mask) -> BOOL {
+        if (mask == 0) os::SetEvent(closing);
+        return platformOsApi().SetCommMask(port, mask);
+    };
+    comm.rxThreshold = 3000;
+    open();
+    peer.send(counting(3000));
+    ASSERT_TRUE(eventually([] { return received.bytes() > 0; }));
+    const HANDLE thread = comm.threadHandle;
+    comm.closePort();
+    if (comm.threadHandle != nullptr) {  // a loaded machine may take longer than the stop wait
+        ASSERT_TRUE(eventually([&] { return os::WaitForSingleObject(thread, 0) == WAIT_OBJECT_0; }));
+    }
+    EXPECT_EQ(received.snapshot().size(), 1u) << "the thread read on after the stop";
+    os::CloseHandle(closing);
 }
 
 TEST_F(XbeeCommTest, OpenPortOnAnOpenObjectClosesFirst) {
@@ -440,29 +513,34 @@ TEST_F(XbeeCommTest, ErrorBitsClearedWhileReceivingStillReachOnError) {
 
 TEST_F(XbeeCommTest, DestroyingTheObjectWaitsForAThreadThatOutlivedClosing) {
     static HANDLE release;
-    static std::atomic<bool> inCallback, destroying;
+    static std::atomic<bool> inCallback, destroying, bufferKept;
+    static xbeeCallbackComm* object;
     release = os::CreateEventA(nullptr, TRUE, FALSE, nullptr);
     inCallback = false;
     destroying = false;
+    bufferKept = false;
     auto doomed = std::make_unique<xbeeCallbackComm>();
+    object = doomed.get();
     setPath(*doomed, peer);
-    doomed->rxCallback = [](const std::uint8_t*, std::uint32_t count) -> std::int32_t {
+    doomed->rxCallback = [](const std::uint8_t* bytes, std::uint32_t count) -> std::int32_t {
         inCallback = true;
         os::WaitForSingleObject(release, INFINITE);
+        bufferKept = object->rxBuffer == bytes;
         return static_cast<std::int32_t>(count);
+    };
+    // The destructor's stop signal lets the held callback go on while the object is destroyed.
+    api->SetEvent = [](HANDLE event) -> BOOL {
+        if (destroying) platformOsApi().SetEvent(release);
+        return platformOsApi().SetEvent(event);
     };
     ASSERT_TRUE(doomed->openPort());
     peer.send("x");
     ASSERT_TRUE(eventually([] { return inCallback.load(); }));
     doomed->closePort();
     ASSERT_NE(doomed->threadHandle, nullptr);
-    std::thread releaser([] {
-        eventually([] { return destroying.load(); });
-        os::SetEvent(release);
-    });
     destroying = true;
-    doomed.reset();  // must not free what the thread still uses (ASan would tell)
-    releaser.join();
+    doomed.reset();
+    EXPECT_TRUE(bufferKept) << "the buffer was freed while the thread still used it";
     os::CloseHandle(release);
 }
 
