@@ -111,6 +111,76 @@ TEST(SimModule, StreamStopsGrowingWhileNothingIsWritten) {
         << "the pattern continues where it stopped";
 }
 
+// A port that takes at most `room` bytes at a time and keeps each piece it took.
+struct FakePort : sim::ByteSink {
+    std::size_t room = SIZE_MAX;
+    std::vector<std::string> pieces;
+    std::size_t take(std::string_view bytes) override {
+        const std::size_t count = std::min(room, bytes.size());
+        if (count > 0) pieces.emplace_back(bytes.substr(0, count));
+        return count;
+    }
+    std::string all() const {
+        std::string bytes;
+        for (const auto& piece : pieces) bytes += piece;
+        return bytes;
+    }
+};
+
+TEST(SimModule, OutputThePortRefusesIsLostNotKeptForLater) {
+    sim::Module module(sim::identityForPort(99), nullptr);
+    const auto start = Clock::time_point{};
+    module.startStream(sim::StreamKind::Counting, 1000, start);
+    FakePort port;
+    port.room = 0;  // nobody reads
+    for (int tick = 1; tick <= 100; ++tick) {
+        module.tick(start + tick * 10ms);
+        module.send(start + tick * 10ms, port);
+    }
+    EXPECT_TRUE(module.output().empty());
+    EXPECT_EQ(module.dropped(), 1000u);
+
+    port.room = SIZE_MAX;
+    module.tick(start + 1010ms);
+    module.send(start + 1010ms, port);
+    ASSERT_EQ(port.all().size(), 10u) << "only what is due now, nothing stale";
+    EXPECT_EQ(static_cast<std::uint8_t>(port.all()[0]), 1000 % 256) << "the stream went on while it was lost";
+
+    port.room = 3;
+    module.receive("0123456789\n");
+    module.send(start + 1010ms, port);
+    EXPECT_EQ(port.pieces.back(), "012");
+    EXPECT_EQ(module.dropped(), 1009u);
+}
+
+TEST(SimModule, PacedReplyLeavesInPiecesAtTheLineRate) {
+    sim::Module module(sim::identityForPort(150), nullptr);
+    const auto start = Clock::time_point{} + 1h;
+    module.paceAt(sim::lineBytesPerSecond(9600, 8, false, false), start - 1s);  // an idle line
+    module.receive(R"({"method":"get","params":"all","tid":1})");
+    const std::size_t replySize = module.output().size();
+    ASSERT_GT(replySize, 60u);
+    FakePort port;
+    for (int ms = 0; ms <= 200; ++ms) module.send(start + ms * 1ms, port);
+    EXPECT_EQ(port.all().size(), replySize);
+    EXPECT_LE(port.pieces.front().size(), 10u) << "an idle line saves up only a few characters";
+    EXPECT_GT(port.pieces.size(), 10u);
+
+    sim::Module flat(sim::identityForPort(150), nullptr);
+    flat.paceAt(0, start);
+    flat.receive(R"({"method":"get","params":"all","tid":1})");
+    FakePort flatPort;
+    flat.send(start, flatPort);
+    EXPECT_EQ(flatPort.pieces.size(), 1u) << "unpaced: all at once";
+}
+
+TEST(SimModule, LineRateCountsStartParityAndStopBits) {
+    EXPECT_EQ(sim::lineBytesPerSecond(9600, 8, false, false), 960u);
+    EXPECT_EQ(sim::lineBytesPerSecond(115200, 8, true, true), 9600u);
+    EXPECT_EQ(sim::lineBytesPerSecond(300, 7, true, false), 30u);
+    EXPECT_EQ(sim::lineBytesPerSecond(1, 8, false, false), 1u) << "never zero";
+}
+
 std::optional<sim::Options> parse(std::vector<std::string> args, std::string* errorOut = nullptr) {
     std::string error;
     auto options = sim::parseOptions(args, error);
@@ -124,6 +194,9 @@ TEST(SimOptions, DefaultsAndEachOption) {
     EXPECT_EQ(plain->port, 99);
     EXPECT_EQ(plain->streamRate, 0u);
     EXPECT_FALSE(plain->verbose);
+    EXPECT_TRUE(plain->pace);
+    EXPECT_FALSE(parse({"--no-pace"})->pace);
+    EXPECT_TRUE(parse({"--no-pace", "--pace"})->pace);
 
     const auto all = parse({"--port", "150", "--stream=2000", "--text", "-v"});
     ASSERT_TRUE(all);
@@ -137,7 +210,7 @@ TEST(SimOptions, DefaultsAndEachOption) {
 TEST(SimOptions, BadCommandLinesAreRefusedWithAReason) {
     for (const auto& args : std::vector<std::vector<std::string>>{
              {"--port", "0"}, {"--port", "1025"}, {"--port", "12x"}, {"--port"}, {"--stream", "0"},
-             {"--stream", "-5"}, {"--text"}, {"--bogus"}, {"-v=1"}, {"extra"}}) {
+             {"--stream", "-5"}, {"--text"}, {"--bogus"}, {"-v=1"}, {"--no-pace=1"}, {"extra"}}) {
         std::string error;
         EXPECT_FALSE(parse(args, &error)) << args[0];
         EXPECT_FALSE(error.empty());

@@ -88,7 +88,7 @@ TEST_F(SimProcess, StreamsTheCountingPattern) {
 }
 
 TEST_F(SimProcess, TextStreamKeepsWholeLinesAndStillAnswers) {
-    ASSERT_NO_FATAL_FAILURE(start({"--stream", "3000", "--text"}));
+    ASSERT_NO_FATAL_FAILURE(start({"--stream", "3000", "--text", "--no-pace"}));
     PortClient client(link);
     ASSERT_TRUE(client.isOpen());
     const std::string temperature = "\xCE\xC2\xB6\xC8 ";  // 温度 in GBK

@@ -6,6 +6,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/signalfd.h>
 #include <termios.h>
 #include <unistd.h>
@@ -91,27 +92,68 @@ bool readMaster(int master, sim::Module& module) {
     return true;
 }
 
-// Writes what the master takes now. False when the master reports a hang-up.
-bool writeMaster(int master, sim::OutputQueue& output) {
-    while (!output.empty()) {
-        const ssize_t n = ::write(master, output.data(), output.size());
-        if (n > 0) output.consume(static_cast<std::size_t>(n));
-        else if (n < 0 && errno == EINTR) continue;
-        else return n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
+// The port's receive buffer: the pty holds no more than a serial driver would, so
+// bytes nobody reads are lost instead of arriving stale after the next open and purge.
+constexpr int portBuffer = 4096;
+// While paced output waits, how often to hand on the next bytes.
+constexpr auto paceTick = 2ms;
+
+class PtySink : public sim::ByteSink {
+public:
+    PtySink(int master, int slave) : master_(master), slave_(slave) {}
+    std::size_t take(std::string_view bytes) override {
+        int queued = 0;
+        if (::ioctl(slave_, TIOCINQ, &queued) != 0) queued = 0;
+        const auto room = static_cast<std::size_t>(std::max(0, portBuffer - queued));
+        const std::size_t count = std::min(bytes.size(), room);
+        std::size_t written = 0;
+        while (written < count) {
+            const ssize_t n = ::write(master_, bytes.data() + written, count - written);
+            if (n > 0) written += static_cast<std::size_t>(n);
+            else if (n < 0 && errno == EINTR) continue;
+            else break;
+        }
+        return written;
     }
-    return true;
+
+private:
+    int master_;
+    int slave_;
+};
+
+// Bytes per second at the speed and framing the client last set on the port.
+std::uint64_t portRate(int slave) {
+    termios settings{};
+    if (::tcgetattr(slave, &settings) != 0) return 0;
+    static const std::pair<speed_t, std::uint64_t> speeds[] = {
+        {B50, 50}, {B75, 75}, {B110, 110}, {B134, 134}, {B150, 150}, {B200, 200}, {B300, 300},
+        {B600, 600}, {B1200, 1200}, {B1800, 1800}, {B2400, 2400}, {B4800, 4800}, {B9600, 9600},
+        {B19200, 19200}, {B38400, 38400}, {B57600, 57600}, {B115200, 115200}, {B230400, 230400},
+        {B460800, 460800}, {B500000, 500000}, {B576000, 576000}, {B921600, 921600}, {B1000000, 1000000},
+        {B1152000, 1152000}, {B1500000, 1500000}, {B2000000, 2000000}, {B2500000, 2500000},
+        {B3000000, 3000000}, {B3500000, 3500000}, {B4000000, 4000000}};
+    const speed_t speed = cfgetospeed(&settings);
+    std::uint64_t baud = 0;
+    for (const auto& [code, value] : speeds)
+        if (code == speed) baud = value;
+    if (baud == 0) return 0;  // B0 or unknown: nothing to pace by
+    const tcflag_t size = settings.c_cflag & CSIZE;
+    const int dataBits = size == CS5 ? 5 : size == CS6 ? 6 : size == CS7 ? 7 : 8;
+    return sim::lineBytesPerSecond(baud, dataBits, settings.c_cflag & PARENB, settings.c_cflag & CSTOPB);
 }
 
-void serve(int master, int signals, sim::Module& module) {
+void serve(const Pty& pty, int signals, sim::Module& module, bool pace) {
+    const int master = pty.master;
+    PtySink port(pty.master, pty.slave);
     auto nextTick = Clock::now() + streamTick;
     Clock::time_point pausedUntil{};
     for (;;) {
         const auto now = Clock::now();
         const bool paused = now < pausedUntil;
-        pollfd fds[2] = {{signals, POLLIN, 0},
-                         {master, static_cast<short>(POLLIN | (module.output().empty() ? 0 : POLLOUT)), 0}};
-        const int timeout = timeoutFor(module.streaming() ? std::optional(nextTick) : std::nullopt,
-                                       paused ? std::optional(pausedUntil) : std::nullopt, now);
+        pollfd fds[2] = {{signals, POLLIN, 0}, {master, POLLIN, 0}};
+        std::optional<Clock::time_point> wake = module.streaming() ? std::optional(nextTick) : std::nullopt;
+        if (!module.output().empty()) wake = now + (module.pacing() ? paceTick : 0ms);
+        const int timeout = timeoutFor(wake, paused ? std::optional(pausedUntil) : std::nullopt, now);
         if (::poll(fds, paused ? 1 : 2, timeout) < 0 && errno != EINTR) return;
         if (fds[0].revents & POLLIN) return;
 
@@ -123,7 +165,11 @@ void serve(int master, int signals, sim::Module& module) {
             module.tick(Clock::now());
             if (Clock::now() >= nextTick) nextTick = std::max(nextTick + streamTick, Clock::now());
         }
-        if (alive && !paused) alive = writeMaster(master, module.output());
+        if (alive && !paused) {
+            // The client may have changed the line settings since the last look.
+            if (pace) module.paceAt(portRate(pty.slave), Clock::now());
+            module.send(Clock::now(), port);
+        }
         if (!alive) pausedUntil = Clock::now() + hangUpPause;
     }
 }
@@ -158,7 +204,9 @@ int main(int argc, char** argv) {
     if (options->streamRate > 0) module.startStream(options->streamKind, options->streamRate, Clock::now());
 
     std::cout << "模拟模块已就绪: COM" << options->port << " -> " << pty.slavePath << std::endl;
-    serve(pty.master, signals, module);
+    serve(pty, signals, module, options->pace);
+    if (options->verbose && module.dropped() > 0)
+        std::cerr << "端口未接收, 共丢弃 " << module.dropped() << " 字节\n";
 
     ::close(pty.master);
     ::close(pty.slave);

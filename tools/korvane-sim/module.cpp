@@ -33,6 +33,38 @@ void OutputQueue::consume(std::size_t count) {
     }
 }
 
+std::uint64_t lineBytesPerSecond(std::uint64_t baud, int dataBits, bool parity, bool twoStopBits) {
+    const auto bits = static_cast<std::uint64_t>(1 + dataBits + (parity ? 1 : 0) + (twoStopBits ? 2 : 1));
+    return std::max<std::uint64_t>(1, baud / bits);
+}
+
+void Module::paceAt(std::uint64_t bytesPerSecond, Clock::time_point now) {
+    if (bytesPerSecond == 0) linePacer_.reset();
+    // An idle line saves up no more than a few characters' time, so a reply goes
+    // out over the time its bytes take on the wire.
+    else if (!linePacer_ || linePacer_->rate() != bytesPerSecond)
+        linePacer_.emplace(bytesPerSecond, now, std::chrono::milliseconds(5));
+}
+
+void Module::send(Clock::time_point now, ByteSink& port) {
+    std::size_t count = output_.size();
+    if (linePacer_) {
+        const std::int64_t due = linePacer_->allowance(now);
+        count = due > 0 ? std::min(count, static_cast<std::size_t>(due)) : 0;
+    }
+    if (count == 0) return;
+    const std::size_t taken = port.take({output_.data(), count});
+    if (linePacer_) linePacer_->spent(count);  // refused bytes took their time on the line too
+    output_.consume(count);
+    if (taken < count) {
+        dropped_ += count - taken;
+        droppedSinceLog_ += count - taken;
+    } else if (droppedSinceLog_ > 0 && log_ != nullptr) {
+        *log_ << "端口未接收, 已丢弃 " << droppedSinceLog_ << " 字节 (共 " << dropped_ << " 字节)\n";
+        droppedSinceLog_ = 0;
+    }
+}
+
 void Module::startStream(StreamKind kind, std::uint64_t bytesPerSecond, Clock::time_point now) {
     stream_.emplace(kind);
     pacer_.emplace(bytesPerSecond, now);

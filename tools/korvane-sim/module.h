@@ -30,6 +30,17 @@ private:
     std::size_t head_ = 0;  // written bytes stay until the rest is small enough to move
 };
 
+// Where the module's output goes: the port takes what it can and says how much.
+class ByteSink {
+public:
+    virtual ~ByteSink() = default;
+    virtual std::size_t take(std::string_view bytes) = 0;
+};
+
+// Bytes per second that a line with these settings carries: each character has a
+// start bit, its data bits, an optional parity bit and one or two stop bits.
+std::uint64_t lineBytesPerSecond(std::uint64_t baud, int dataBits, bool parity, bool twoStopBits);
+
 class Module {
 public:
     // log: where to note each piece received and each reply sent; nullptr for silence.
@@ -42,6 +53,14 @@ public:
     void receive(std::string_view bytes);
     // Queues the stream bytes due by now, unless the reader has fallen behind.
     void tick(Clock::time_point now);
+
+    // Paces send() at this many bytes per second from now on; 0 sends flat out.
+    void paceAt(std::uint64_t bytesPerSecond, Clock::time_point now);
+    // Offers the port what is due by now. What it does not take is lost, as on a wire
+    // that nobody listens to, and counted.
+    void send(Clock::time_point now, ByteSink& port);
+    bool pacing() const { return linePacer_.has_value(); }
+    std::uint64_t dropped() const { return dropped_; }
 
     OutputQueue& output() { return output_; }
 
@@ -56,6 +75,9 @@ private:
     OutputQueue output_;
     std::optional<StreamSource> stream_;
     std::optional<RatePacer> pacer_;
+    std::optional<RatePacer> linePacer_;
+    std::uint64_t dropped_ = 0;
+    std::uint64_t droppedSinceLog_ = 0;
 };
 
 }  // namespace sim

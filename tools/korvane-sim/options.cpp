@@ -48,6 +48,10 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
             }
         } else if (name == "--text" && !value) {
             text = true;
+        } else if (name == "--pace" && !value) {
+            options.pace = true;
+        } else if (name == "--no-pace" && !value) {
+            options.pace = false;
         } else if (name == "-v" && !value) {
             options.verbose = true;
         } else if ((name == "--help" || name == "-h") && !value) {
@@ -66,12 +70,15 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
 }
 
 std::string usage() {
-    return "用法: korvane-sim [--port N] [--stream RATE [--text]] [-v]\n"
+    return "用法: korvane-sim [--port N] [--stream RATE [--text]] [--no-pace] [-v]\n"
            "在伪终端上模拟一个无线模块, 并把它链接为虚拟端口 COMn.\n"
            "  --port N       端口号 1..1024 (默认 99, 即 COM99)\n"
            "  --stream RATE  以每秒 RATE 字节持续发送: 默认为 0..255 循环计数\n"
            "  --text         与 --stream 同用: 改为发送 GBK 文本行\n"
-           "  -v             在标准错误上记录收到的命令和发出的回复\n"
+           "  --pace         按端口当前的波特率和帧格式逐字节送出回复和数据流 (默认)\n"
+           "  --no-pace      不限速, 尽快送出\n"
+           "  -v             在标准错误上记录收到的命令、发出的回复和丢弃的字节数\n"
+           "端口缓冲区 (4096 字节) 满时, 无人读取的输出被丢弃, 如同真实线路.\n"
            "  --help         显示本说明\n";
 }
 

@@ -14,6 +14,7 @@ struct Options {
     int port = 99;                  // COM99 lists last, so Korvane preselects it
     std::uint64_t streamRate = 0;   // bytes per second; 0: no stream
     StreamKind streamKind = StreamKind::Counting;
+    bool pace = true;               // output at the byte rate of the port's line settings
     bool verbose = false;
     bool help = false;
 };

@@ -39,8 +39,10 @@ std::string StreamSource::nextLine() {
     return line;
 }
 
-RatePacer::RatePacer(std::uint64_t bytesPerSecond, Clock::time_point start)
-    : rate_(static_cast<std::int64_t>(bytesPerSecond)), maxCredit_(std::max<std::int64_t>(1, rate_ / 10)),
+RatePacer::RatePacer(std::uint64_t bytesPerSecond, Clock::time_point start, Clock::duration maxCredit)
+    : rate_(static_cast<std::int64_t>(bytesPerSecond)),
+      maxCredit_(std::max<std::int64_t>(
+          1, rate_ * std::chrono::duration_cast<std::chrono::microseconds>(maxCredit).count() / 1'000'000)),
       start_(start) {}
 
 std::int64_t RatePacer::allowance(Clock::time_point now) {

@@ -33,16 +33,18 @@ private:
 };
 
 // Hands out bytes at `rate` per second of elapsed time. Credit that is not used (the
-// reader stalled) is capped at a tenth of a second's worth, so a stall is not followed
-// by a burst; spending more than the credit (a whole text line) is repaid later.
+// reader stalled, the line was idle) is capped at maxCredit's worth, so a pause is not
+// followed by a burst; spending more than the credit (a whole text line) is repaid later.
 class RatePacer {
 public:
     // bytesPerSecond: up to 10^9, which keeps the arithmetic in 64 bits.
-    RatePacer(std::uint64_t bytesPerSecond, Clock::time_point start);
+    RatePacer(std::uint64_t bytesPerSecond, Clock::time_point start,
+              Clock::duration maxCredit = std::chrono::milliseconds(100));
 
     // How many bytes are due by now; zero or less while earlier spending is repaid.
     std::int64_t allowance(Clock::time_point now);
     void spent(std::size_t bytes) { spent_ += static_cast<std::int64_t>(bytes); }
+    std::uint64_t rate() const { return static_cast<std::uint64_t>(rate_); }
 
 private:
     std::int64_t rate_;
