@@ -8,19 +8,16 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <optional>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 
 #include "platform/posix/lineSettings.h"
-#include "platform/posix/thread.h"
 
 namespace posix {
 namespace {
 
-constexpr DWORD MAXDWORD = 0xFFFFFFFF;
 constexpr DWORD purgeFlags = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR;
-constexpr unsigned long long longestTimeoutMs = 1ull << 40;  // ~35 years; longer means never
 
 // The record of a call made without one: an event of its own, for that call only.
 class OwnRecord {
@@ -72,10 +69,13 @@ std::shared_ptr<Port> Port::open(const std::string& path, DWORD& error) {
     readLineSettings(fd, port->dcb_);
     port->startCounters();
     DWORD started = ERROR_SUCCESS;
-    port->modem_ = ModemWatcher::start(fd, [raw = port.get()](DWORD events) {
-        std::lock_guard lock(raw->mutex_);
-        if (!raw->closing_) raw->raise(events);
-    }, started);
+    port->modem_ = ModemWatcher::start(
+        fd,
+        [raw = port.get()](DWORD events) {
+            std::lock_guard lock(raw->mutex_);
+            if (!raw->closing_) raw->raise(events);
+        },
+        started);
     if (started == ERROR_SUCCESS && !port->startService()) started = ERROR_NOT_ENOUGH_MEMORY;
     if (started != ERROR_SUCCESS) {
         port->close();  // puts the settings back and releases the device
@@ -92,15 +92,6 @@ Port::~Port() {
     if (serviceStarted_) close();
 }
 
-bool Port::startService() {
-    auto run = [](void* self) -> void* {
-        static_cast<Port*>(self)->serve();
-        return nullptr;
-    };
-    serviceStarted_ = startThread(&service_, run, this) == 0;
-    return serviceStarted_;
-}
-
 void Port::close() {
     {
         std::lock_guard lock(mutex_);
@@ -114,46 +105,14 @@ void Port::close() {
     modem_.reset();
     if (serviceStarted_) pthread_join(service_, nullptr);
     serviceStarted_ = false;
-    ioctl(fd_, TIOCNXCL);  // the flag is ours: open refuses a device held by another
+    ioctl(fd_, TIOCNXCL);          // the flag is ours: open refuses a device held by another
     restoreSettings(fd_, saved_);  // a port that was only looked at stays as it was
     ::close(fd_);                  // also releases the flock
 }
 
-// ---- the service thread ------------------------------------------------------------
-
-void Port::serve() {
-    std::unique_lock lock(mutex_);
-    while (!closing_) {
-        pollfd fds[2] = {{wake_.signalFd(), POLLIN, 0}, {fd_, 0, 0}};
-        nfds_t count = 1;
-        if (!gone_ && !writes_.empty()) {
-            fds[1].events = POLLOUT;
-            count = 2;
-        }
-        const int timeout = drainTimeoutMs(Clock::now());
-        lock.unlock();
-        const int ready = ::poll(fds, count, timeout);
-        lock.lock();
-        if (closing_) break;
-        if (ready > 0 && fds[0].revents != 0) wake_.reset();
-        if (ready > 0 && count == 2 && !gone_) {
-            if (fds[1].revents & POLLOUT) pumpOutput();
-            else if (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)) markGone();
-        }
-        checkDrain(Clock::now());
-    }
-}
-
-int Port::drainTimeoutMs(Clock::time_point now) const {
-    if (!drainPending_ || !writes_.empty()) return -1;
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(drainCheck_ - now).count();
-    return static_cast<int>(std::clamp<long long>(left, 0, 1000));
-}
-
 int Port::readTimeoutMs(Clock::time_point now) const {
     if (read_.overlapped == nullptr) return -1;
-    Clock::time_point due = read_.deadline;
-    if (read_.got > 0 && read_.interval.count() > 0) due = std::min(due, read_.lastByte + read_.interval);
+    const Clock::time_point due = read_.timeouts.due(read_.got, read_.lastByte);
     if (due == Clock::time_point::max()) return -1;
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(due - now).count();
     return static_cast<int>(std::clamp<long long>(left, 0, 60000));
@@ -182,25 +141,6 @@ void Port::pumpInput() {
     noteLineErrors();
     raise(EV_RXCHAR);
     feedRead(Clock::now());
-}
-
-void Port::pumpOutput() {
-    while (!writes_.empty()) {
-        PendingWrite& w = writes_.front();
-        const ssize_t n = ::write(fd_, w.bytes.data() + w.done, w.bytes.size() - w.done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && errno == EAGAIN) return;
-        if (n <= 0) {
-            markGone();
-            return;
-        }
-        w.done += static_cast<std::size_t>(n);
-        queuedBytes_ -= static_cast<std::size_t>(n);
-        if (w.done < w.bytes.size()) return;
-        if (w.overlapped != nullptr) complete(w.overlapped, ERROR_SUCCESS, w.total);
-        writes_.pop_front();
-    }
-    startDrainCheck();
 }
 
 // The driver's counters run across opens: errors from before this open are not news.
@@ -256,31 +196,9 @@ void Port::feedRead(Clock::time_point now) {
         r.lastByte = now;
         r.overlapped->InternalHigh = r.got;  // progress so far, as the record shows it
     }
-    const bool done = r.got == r.wanted || (r.anyByteCompletes && r.got > 0) || now >= r.deadline ||
-                      (r.got > 0 && r.interval.count() > 0 && now >= r.lastByte + r.interval);
-    if (!done) return;
+    if (r.got < r.wanted && !r.timeouts.expired(now, r.got, r.lastByte)) return;
     complete(r.overlapped, ERROR_SUCCESS, r.got);
     r = PendingRead{};
-}
-
-void Port::startDrainCheck() {
-    drainPending_ = true;
-    drainCheck_ = Clock::now();
-    checkDrain(drainCheck_);
-}
-
-void Port::checkDrain(Clock::time_point now) {
-    if (!drainPending_ || !writes_.empty() || now < drainCheck_) return;
-    int waiting = 0;
-    if (ioctl(fd_, TIOCOUTQ, &waiting) != 0 || waiting <= 0) {
-        drainPending_ = false;
-        drainCheck_ = Clock::time_point::max();
-        raise(EV_TXEMPTY);
-        return;
-    }
-    // Look again when the bytes still in the driver should have left at the line rate.
-    const auto ms = 1 + 1000LL * waiting / bytesPerSecond(fd_);
-    drainCheck_ = now + std::chrono::milliseconds(std::min<long long>(ms, 100));
 }
 
 void Port::markGone() {
@@ -295,13 +213,6 @@ void Port::abortRead(DWORD status) {
     if (read_.overlapped == nullptr) return;
     complete(read_.overlapped, status, read_.got);
     read_ = PendingRead{};
-}
-
-void Port::abortWrites(DWORD status) {
-    for (PendingWrite& w : writes_)
-        if (w.overlapped != nullptr) complete(w.overlapped, status, static_cast<DWORD>(w.done));
-    writes_.clear();
-    queuedBytes_ = 0;
 }
 
 void Port::complete(OVERLAPPED* overlapped, DWORD status, DWORD bytes) {
@@ -357,8 +268,10 @@ BOOL Port::awaitResult(std::unique_lock<std::mutex>& lock, OVERLAPPED* record, D
         const int ready = ::poll(fds, count, timeout);
         lock.lock();
         if (ready > 0 && count == 2 && !gone_ && !closing_) {
-            if (fds[1].revents & POLLIN) pumpInput();
-            else if (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)) markGone();
+            if (fds[1].revents & POLLIN)
+                pumpInput();
+            else if (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL))
+                markGone();
         }
         feedRead(Clock::now());
         if (!untilDone && ready > 0 && fds[0].revents != 0) break;  // the event is set
@@ -476,9 +389,7 @@ BOOL Port::read(void* buffer, DWORD count, DWORD* read, OVERLAPPED* overlapped) 
     if (!usable() || !checkRecord(overlapped)) return FALSE;
     if (read_.overlapped != nullptr) return fail(ERROR_INVALID_PARAMETER);  // one read at a time
 
-    const COMMTIMEOUTS& t = timeouts_;
-    const bool atOnce = t.ReadIntervalTimeout == MAXDWORD && t.ReadTotalTimeoutMultiplier == 0 &&
-                        t.ReadTotalTimeoutConstant == 0;
+    const bool atOnce = ReadTimeouts::returnAtOnce(timeouts_);
     if (input_.size() < count) {
         pumpInput();  // bytes in the device count as queued
         if (gone_) return fail(ERROR_BAD_COMMAND);
@@ -498,14 +409,8 @@ BOOL Port::read(void* buffer, DWORD count, DWORD* read, OVERLAPPED* overlapped) 
     r.got = got;
     const auto now = Clock::now();
     r.lastByte = now;
-    r.anyByteCompletes = t.ReadIntervalTimeout == MAXDWORD && t.ReadTotalTimeoutMultiplier == MAXDWORD &&
-                         t.ReadTotalTimeoutConstant != 0 && t.ReadTotalTimeoutConstant != MAXDWORD;
-    if (r.anyByteCompletes && got > 0) return doneAtOnce(overlapped, got, read);
-    unsigned long long totalMs = t.ReadTotalTimeoutConstant;
-    if (!r.anyByteCompletes) totalMs += static_cast<unsigned long long>(t.ReadTotalTimeoutMultiplier) * count;
-    if (totalMs > 0 && totalMs < longestTimeoutMs) r.deadline = now + std::chrono::milliseconds(totalMs);
-    if (!r.anyByteCompletes && t.ReadIntervalTimeout != 0 && t.ReadIntervalTimeout != MAXDWORD)
-        r.interval = std::chrono::milliseconds(t.ReadIntervalTimeout);
+    r.timeouts = ReadTimeouts::forRead(timeouts_, count, now);
+    if (r.timeouts.anyByteCompletes && got > 0) return doneAtOnce(overlapped, got, read);
 
     startPending(record, got);
     read_ = r;

@@ -2,12 +2,11 @@
 // the device is read into, an event history for WaitCommEvent, overlapped reads with
 // Windows time-outs, and an output queue that takes each write over at the call.
 //
-// Overlapped records must carry an event. Input is read by whoever needs it, so received bytes cost no hand-over between
-// threads: a thread waiting in GetOverlappedResult on a pending event wait or read
-// polls the device itself, and ClearCommError and ReadFile take what has come. An
-// operation still pending completes through GetOverlappedResult (or SetCommMask,
-// PurgeComm, a write's drain): waiting on its event alone does not read the device.
-// One service thread per port writes the output queue and watches for the drain; it
+// Overlapped records must carry an event. Input is read by whoever needs it, so received bytes cost no
+// hand-over between threads: a thread waiting in GetOverlappedResult on a pending event wait or read polls
+// the device itself, and ClearCommError and ReadFile take what has come. An operation still pending completes
+// through GetOverlappedResult (or SetCommMask, PurgeComm, a write's drain): waiting on its event alone does
+// not read the device. One service thread per port writes the output queue and watches for the drain; it
 // sleeps in poll and wakes on a timer only while a drain is due. Modem-line changes
 // come from a ModemWatcher where the device has the lines. One lock per port guards
 // everything here.
@@ -25,6 +24,7 @@
 #include "platform/posix/event.h"
 #include "platform/posix/lineSettings.h"
 #include "platform/posix/modemWatcher.h"
+#include "platform/posix/readTimeouts.h"
 
 namespace posix {
 
@@ -54,16 +54,14 @@ public:
     static constexpr std::size_t writeQueueLimit = 1024 * 1024;
 
 private:
-    using Clock = std::chrono::steady_clock;
+    using Clock = ReadTimeouts::Clock;
 
     struct PendingRead {
         OVERLAPPED* overlapped = nullptr;
         unsigned char* buffer = nullptr;
         DWORD wanted = 0;
         DWORD got = 0;
-        bool anyByteCompletes = false;  // the "return as soon as a byte is there" time-outs
-        Clock::time_point deadline = Clock::time_point::max();
-        Clock::duration interval{};     // 0: no interval time-out
+        ReadTimeouts timeouts;
         Clock::time_point lastByte{};
     };
     struct PendingWrite {
@@ -111,8 +109,8 @@ private:
     COMMTIMEOUTS timeouts_{};
     DWORD mask_ = 0;
     bool stopping_ = false;  // mask set to 0 after a mask: reads do not wait
-    DWORD history_ = 0;     // events seen since the last wait took them
-    DWORD errors_ = 0;      // CE_ bits since the last ClearCommError
+    DWORD history_ = 0;      // events seen since the last wait took them
+    DWORD errors_ = 0;       // CE_ bits since the last ClearCommError
     DWORD* waitWord_ = nullptr;
     OVERLAPPED* waitRecord_ = nullptr;
     PendingRead read_;
@@ -121,7 +119,7 @@ private:
     std::size_t queuedBytes_ = 0;
     bool drainPending_ = false;  // a write finished; EV_TXEMPTY follows the drain
     Clock::time_point drainCheck_ = Clock::time_point::max();
-    bool countersWork_ = true;   // TIOCGICOUNT; ptys and most USB adapters lack it
+    bool countersWork_ = true;  // TIOCGICOUNT; ptys and most USB adapters lack it
     struct Counters {
         int frame, overrun, parity, brk, bufOverrun;
     } counters_{};
