@@ -34,20 +34,56 @@ public:
     static std::shared_ptr<Port> open(const std::string& path, DWORD& error);
     Port(int fd);
     ~Port() override;
+    // Ends a pending wait (word 0), read and writes with ERROR_OPERATION_ABORTED, puts
+    // the device's settings back and releases it.
     void close() override;
 
+    // Every operation below fails with ERROR_INVALID_HANDLE once the port is closed and
+    // with ERROR_BAD_COMMAND once the device has gone; a device going also ends every
+    // pending operation with ERROR_BAD_COMMAND (a pending wait with word 0).
+
+    // The device's line settings; DTR and RTS control as last set (enabled at open).
     BOOL getState(DCB& dcb);
+    // Applies the line settings and raises or drops DTR and RTS as asked.
     BOOL setState(const DCB& dcb);
+    // The queues are fixed; only a size of 0 is refused (ERROR_INVALID_PARAMETER).
     BOOL setup(DWORD inQueue, DWORD outQueue);
     BOOL getTimeouts(COMMTIMEOUTS& timeouts);
+    // Applies to reads that start afterwards.
     BOOL setTimeouts(const COMMTIMEOUTS& timeouts);
+    // TXABORT or TXCLEAR ends queued writes with ERROR_OPERATION_ABORTED (TXCLEAR also
+    // drops the driver's output); RXABORT ends a pending read likewise, keeping what it
+    // got; RXCLEAR drops all input. Other bits: ERROR_INVALID_PARAMETER.
     BOOL purge(DWORD flags);
+    // Ends a pending wait with word 0 (success) and forgets events seen, except that
+    // bytes already waiting count for a mask that newly asks for EV_RXCHAR. A mask of 0
+    // also ends a pending read (ERROR_OPERATION_ABORTED); after a non-zero mask it makes
+    // reads take what is there without waiting until a mask is set again.
     BOOL setMask(DWORD mask);
+    // Events in the mask seen since the last wait complete it at once with them as the
+    // word. Otherwise, with a record, it is pending (ERROR_IO_PENDING) until an event in
+    // the mask arrives, setMask, close or the device going; without one it blocks.
+    // No word, a mask of 0 or a wait already pending: ERROR_INVALID_PARAMETER.
     BOOL waitEvent(DWORD* eventWord, OVERLAPPED* overlapped);
+    // The outcome of a record: ERROR_IO_INCOMPLETE while pending and not waiting. With
+    // wait, reads the device for a pending wait or read until the record completes or
+    // its event is set (ERROR_IO_INCOMPLETE if that alone ended it). A failed operation
+    // reports its error, with the bytes it moved in transferred.
     BOOL overlappedResult(OVERLAPPED* overlapped, DWORD* transferred, BOOL wait);
+    // Completes at once with count bytes, with what is there under the "return at once"
+    // time-outs or after a stop (see setMask); otherwise pending (or blocking without a
+    // record) until count bytes or a time-out, which completes with success and the
+    // bytes so far. One read at a time: another is ERROR_INVALID_PARAMETER.
     BOOL read(void* buffer, DWORD count, DWORD* read, OVERLAPPED* overlapped);
+    // Takes all count bytes: complete when the device took them at once, otherwise
+    // pending (or blocking without a record) until they are written. A record reused
+    // while pending follows the newer write. A backlog past writeQueueLimit is refused
+    // with ERROR_NOT_ENOUGH_QUOTA. EV_TXEMPTY follows once the driver has drained.
     BOOL write(const void* buffer, DWORD count, DWORD* written, OVERLAPPED* overlapped);
+    // CE_ bits since the last call (then cleared); cbInQue counts bytes still in the
+    // device, cbOutQue the queued bytes and the driver's.
     BOOL clearError(DWORD* errors, COMSTAT* status);
+    // MS_ bits; a device without modem lines (a pty) fails with its system error.
     BOOL modemStatus(DWORD* status);
 
     static constexpr std::size_t inputCapacity = 64 * 1024;
