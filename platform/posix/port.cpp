@@ -229,6 +229,14 @@ BOOL Port::usable() {
     return TRUE;
 }
 
+// Locks the port for an operation. The lock comes back empty, with the error set, when
+// the port is closed or its device gone, or when record is given without an event.
+std::unique_lock<std::mutex> Port::lockForOperation(const OVERLAPPED* record) {
+    std::unique_lock lock(mutex_);
+    if (!usable() || !checkRecord(record)) lock.unlock();
+    return lock;
+}
+
 // A pending operation needs its record's event: that is how its completion is told.
 BOOL Port::checkRecord(const OVERLAPPED* overlapped) {
     if (overlapped != nullptr && overlapped->hEvent == nullptr) return fail(ERROR_INVALID_PARAMETER);
@@ -283,8 +291,8 @@ BOOL Port::awaitResult(std::unique_lock<std::mutex>& lock, OVERLAPPED* record, D
 }
 
 BOOL Port::getState(DCB& dcb) {
-    std::lock_guard lock(mutex_);
-    if (!usable()) return FALSE;
+    const auto lock = lockForOperation();
+    if (!lock) return FALSE;
     DCB current = dcb_;
     if (!readLineSettings(fd_, current)) return fail(errorFromErrno(errno));
     dcb = current;
@@ -292,8 +300,8 @@ BOOL Port::getState(DCB& dcb) {
 }
 
 BOOL Port::setState(const DCB& dcb) {
-    std::lock_guard lock(mutex_);
-    if (!usable()) return FALSE;
+    const auto lock = lockForOperation();
+    if (!lock) return FALSE;
     const DWORD error = writeLineSettings(fd_, dcb);
     if (error != ERROR_SUCCESS) return fail(error);
     applyControlLines(fd_, dcb);
@@ -302,30 +310,30 @@ BOOL Port::setState(const DCB& dcb) {
 }
 
 BOOL Port::setup(DWORD inQueue, DWORD outQueue) {
-    std::lock_guard lock(mutex_);
-    if (!usable()) return FALSE;
+    const auto lock = lockForOperation();
+    if (!lock) return FALSE;
     // The queues here are fixed (64 KiB in, 1 MiB out), at least what any caller asks.
     if (inQueue == 0 || outQueue == 0) return fail(ERROR_INVALID_PARAMETER);
     return TRUE;
 }
 
 BOOL Port::getTimeouts(COMMTIMEOUTS& timeouts) {
-    std::lock_guard lock(mutex_);
-    if (!usable()) return FALSE;
+    const auto lock = lockForOperation();
+    if (!lock) return FALSE;
     timeouts = timeouts_;
     return TRUE;
 }
 
 BOOL Port::setTimeouts(const COMMTIMEOUTS& timeouts) {
-    std::lock_guard lock(mutex_);
-    if (!usable()) return FALSE;
+    const auto lock = lockForOperation();
+    if (!lock) return FALSE;
     timeouts_ = timeouts;
     return TRUE;
 }
 
 BOOL Port::purge(DWORD flags) {
-    std::lock_guard lock(mutex_);
-    if (!usable()) return FALSE;
+    const auto lock = lockForOperation();
+    if (!lock) return FALSE;
     if ((flags & ~purgeFlags) != 0) return fail(ERROR_INVALID_PARAMETER);
     if (flags & (PURGE_TXABORT | PURGE_TXCLEAR)) {
         abortWrites(ERROR_OPERATION_ABORTED);
@@ -341,8 +349,8 @@ BOOL Port::purge(DWORD flags) {
 }
 
 BOOL Port::setMask(DWORD mask) {
-    std::lock_guard lock(mutex_);
-    if (!usable()) return FALSE;
+    const auto lock = lockForOperation();
+    if (!lock) return FALSE;
     // Bytes already waiting count as arrived for a mask that newly asks for EV_RXCHAR:
     // a monitor that sets its mask just after they came must still hear of them.
     const bool rxNewlyAsked = (mask & EV_RXCHAR) && !(mask_ & EV_RXCHAR) && input_.size() > 0;
@@ -359,8 +367,8 @@ BOOL Port::setMask(DWORD mask) {
 }
 
 BOOL Port::waitEvent(DWORD* eventWord, OVERLAPPED* overlapped) {
-    std::unique_lock lock(mutex_);
-    if (!usable() || !checkRecord(overlapped)) return FALSE;
+    auto lock = lockForOperation(overlapped);
+    if (!lock) return FALSE;
     if (eventWord == nullptr || mask_ == 0 || waitRecord_ != nullptr) return fail(ERROR_INVALID_PARAMETER);
     if (history_ != 0) {
         *eventWord = history_;
@@ -384,9 +392,9 @@ BOOL Port::overlappedResult(OVERLAPPED* overlapped, DWORD* transferred, BOOL wai
 }
 
 BOOL Port::read(void* buffer, DWORD count, DWORD* read, OVERLAPPED* overlapped) {
-    std::unique_lock lock(mutex_);
     if (read != nullptr) *read = 0;
-    if (!usable() || !checkRecord(overlapped)) return FALSE;
+    auto lock = lockForOperation(overlapped);
+    if (!lock) return FALSE;
     if (read_.overlapped != nullptr) return fail(ERROR_INVALID_PARAMETER);  // one read at a time
 
     const bool atOnce = ReadTimeouts::returnAtOnce(timeouts_);
@@ -419,9 +427,9 @@ BOOL Port::read(void* buffer, DWORD count, DWORD* read, OVERLAPPED* overlapped) 
 }
 
 BOOL Port::write(const void* buffer, DWORD count, DWORD* written, OVERLAPPED* overlapped) {
-    std::unique_lock lock(mutex_);
     if (written != nullptr) *written = 0;
-    if (!usable() || !checkRecord(overlapped)) return FALSE;
+    auto lock = lockForOperation(overlapped);
+    if (!lock) return FALSE;
     // A write of any size is taken on an idle port; only a backlog is bounded.
     if (queuedBytes_ > 0 && queuedBytes_ + count > writeQueueLimit) return fail(ERROR_NOT_ENOUGH_QUOTA);
     const auto* bytes = static_cast<const unsigned char*>(buffer);
@@ -459,8 +467,8 @@ BOOL Port::write(const void* buffer, DWORD count, DWORD* written, OVERLAPPED* ov
 }
 
 BOOL Port::clearError(DWORD* errors, COMSTAT* status) {
-    std::lock_guard lock(mutex_);
-    if (!usable()) return FALSE;
+    const auto lock = lockForOperation();
+    if (!lock) return FALSE;
     pumpInput();  // so cbInQue counts what the device holds too
     if (gone_) return fail(ERROR_BAD_COMMAND);
     if (errors != nullptr) *errors = errors_;
@@ -479,8 +487,8 @@ BOOL Port::clearError(DWORD* errors, COMSTAT* status) {
 }
 
 BOOL Port::modemStatus(DWORD* status) {
-    std::lock_guard lock(mutex_);
-    if (!usable()) return FALSE;
+    const auto lock = lockForOperation();
+    if (!lock) return FALSE;
     int lines = 0;
     if (ioctl(fd_, TIOCMGET, &lines) != 0) return fail(errorFromErrno(errno));  // no modem lines
     DWORD bits = 0;

@@ -123,6 +123,7 @@ private:
     void abortRead(DWORD status);
     void abortWrites(DWORD status);
     void complete(OVERLAPPED* overlapped, DWORD status, DWORD bytes);
+    std::unique_lock<std::mutex> lockForOperation(const OVERLAPPED* record = nullptr);
     BOOL usable();
     BOOL checkRecord(const OVERLAPPED* overlapped);
     BOOL doneAtOnce(OVERLAPPED* overlapped, DWORD transferred, DWORD* reported);
