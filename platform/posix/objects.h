@@ -35,8 +35,17 @@ inline BOOL fail(DWORD error) {
     return FALSE;
 }
 
-// Maps an errno value to the nearest Windows error code.
-DWORD errorFromErrno(int error);
+// The system's own reason behind the last error this thread mapped from errno, kept for
+// tests and debuggers: the errno value and the call that failed ("" where not named).
+struct SystemError {
+    int number = 0;
+    const char* call = "";
+};
+SystemError lastSystemError();
+
+// Maps an errno value to the nearest Windows error code; a non-zero value is kept, with
+// call, as this thread's last system error.
+DWORD errorFromErrno(int error, const char* call = "");
 
 }  // namespace posix
 

@@ -44,7 +44,7 @@ void applyControlLines(int fd, const DCB& dcb) {
 std::shared_ptr<Port> Port::open(const std::string& path, DWORD& error) {
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        error = errorFromErrno(errno);
+        error = errorFromErrno(errno, "open");
         return nullptr;
     }
     auto refuse = [&](DWORD code) {
@@ -60,7 +60,8 @@ std::shared_ptr<Port> Port::open(const std::string& path, DWORD& error) {
     int heldElsewhere = 0;
     if (ioctl(fd, TIOCGEXCL, &heldElsewhere) == 0 && heldElsewhere != 0) return refuse(ERROR_ACCESS_DENIED);
     const SavedSettings saved = saveSettings(fd);  // put back at close
-    if (ioctl(fd, TIOCEXCL) != 0 || !makeRaw(fd)) return refuse(errorFromErrno(errno));
+    if (ioctl(fd, TIOCEXCL) != 0) return refuse(errorFromErrno(errno, "ioctl(TIOCEXCL)"));
+    if (!makeRaw(fd)) return refuse(errorFromErrno(errno, "ioctl(TCGETS2/TCSETS2)"));
     auto port = std::make_shared<Port>(fd);
     if (!port->wake_.valid()) return refuse(ERROR_NOT_ENOUGH_MEMORY);
     port->saved_ = saved;
@@ -294,7 +295,7 @@ BOOL Port::getState(DCB& dcb) {
     const auto lock = lockForOperation();
     if (!lock) return FALSE;
     DCB current = dcb_;
-    if (!readLineSettings(fd_, current)) return fail(errorFromErrno(errno));
+    if (!readLineSettings(fd_, current)) return fail(errorFromErrno(errno, "ioctl(TCGETS2)"));
     dcb = current;
     return TRUE;
 }
@@ -490,7 +491,8 @@ BOOL Port::modemStatus(DWORD* status) {
     const auto lock = lockForOperation();
     if (!lock) return FALSE;
     int lines = 0;
-    if (ioctl(fd_, TIOCMGET, &lines) != 0) return fail(errorFromErrno(errno));  // no modem lines
+    if (ioctl(fd_, TIOCMGET, &lines) != 0)
+        return fail(errorFromErrno(errno, "ioctl(TIOCMGET)"));  // no modem lines
     DWORD bits = 0;
     if (lines & TIOCM_CTS) bits |= MS_CTS_ON;
     if (lines & TIOCM_DSR) bits |= MS_DSR_ON;
