@@ -4,13 +4,31 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
 
 namespace posix {
 
-Event::Event() : fd_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
+namespace {
+
+std::atomic<int> creationsToFail{0};
+
+int newEventFd() {
+    for (int left = creationsToFail.load(); left > 0;)
+        if (creationsToFail.compare_exchange_weak(left, left - 1)) {
+            errno = EMFILE;
+            return -1;
+        }
+    return eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+}
+
+}  // namespace
+
+void failEventCreations(int count) { creationsToFail = count; }
+
+Event::Event() : fd_(newEventFd()) {}
 
 Event::~Event() {
     if (fd_ >= 0) ::close(fd_);

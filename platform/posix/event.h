@@ -28,6 +28,9 @@ private:
     bool signalled_ = false;
 };
 
+// For tests: the next count events get no descriptor (EMFILE), as when descriptors run out.
+void failEventCreations(int count);
+
 // SetEvent on a handle that may name an event, as the I/O completion paths need it.
 void signalEventHandle(HANDLE event);
 

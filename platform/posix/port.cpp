@@ -61,9 +61,16 @@ std::shared_ptr<Port> Port::open(const std::string& path, DWORD& error) {
     if (ioctl(fd, TIOCGEXCL, &heldElsewhere) == 0 && heldElsewhere != 0) return refuse(ERROR_ACCESS_DENIED);
     const SavedSettings saved = saveSettings(fd);  // put back at close
     if (ioctl(fd, TIOCEXCL) != 0) return refuse(errorFromErrno(errno, "ioctl(TIOCEXCL)"));
-    if (!makeRaw(fd)) return refuse(errorFromErrno(errno, "ioctl(TCGETS2/TCSETS2)"));
+    // From here a refusal also gives the device back as it found it: no exclusive flag (it
+    // outlives this descriptor while the other side holds the pty), its own settings.
+    auto giveBack = [&](DWORD code) {
+        ioctl(fd, TIOCNXCL);
+        restoreSettings(fd, saved);
+        return refuse(code);
+    };
+    if (!makeRaw(fd)) return giveBack(errorFromErrno(errno, "ioctl(TCGETS2/TCSETS2)"));
     auto port = std::make_shared<Port>(fd);
-    if (!port->wake_.valid()) return refuse(ERROR_NOT_ENOUGH_MEMORY);
+    if (!port->wake_.valid()) return giveBack(ERROR_NOT_ENOUGH_MEMORY);
     port->saved_ = saved;
     port->dcb_.fDtrControl = DTR_CONTROL_ENABLE;  // Linux raises both lines at open
     port->dcb_.fRtsControl = RTS_CONTROL_ENABLE;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/osApi.h"
+#include "platform/posix/event.h"
 #include "platform/posix/port.h"
 #include "platform/posix/thread.h"
 #include "tests/support/ptyPeer.h"
@@ -97,6 +98,33 @@ TEST(PosixPortOpen, AnotherProgramsExclusiveHoldIsRespected) {
     int held = 0;
     EXPECT_EQ(ioctl(other, TIOCGEXCL, &held), 0);
     EXPECT_EQ(held, 1) << "the other program's hold was cleared";
+    ::close(other);
+}
+
+// An open refused after the port took the exclusive flag (here: no descriptor left for its
+// wake event) gives the device back as it found it.
+TEST(PosixPortOpen, OpenRefusedLateLeavesTheDeviceAsItWas) {
+    PtyPeer peer;
+    const int other = ::open(peer.slavePath().c_str(), O_RDWR | O_NOCTTY);  // keeps the pty alive
+    ASSERT_GE(other, 0);
+    termios before{};
+    ASSERT_EQ(tcgetattr(other, &before), 0);
+    before.c_lflag |= ICANON | ECHO;  // cooked: the port would make it raw
+    ASSERT_EQ(tcsetattr(other, TCSANOW, &before), 0);
+
+    posix::failEventCreations(1);
+    DWORD error = 0;
+    const std::shared_ptr<posix::Port> port = posix::Port::open(peer.slavePath(), error);
+    posix::failEventCreations(0);
+
+    EXPECT_EQ(port, nullptr);
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY));
+    int held = 1;
+    EXPECT_EQ(ioctl(other, TIOCGEXCL, &held), 0);
+    EXPECT_EQ(held, 0) << "the exclusive flag was left behind";
+    termios after{};
+    ASSERT_EQ(tcgetattr(other, &after), 0);
+    EXPECT_EQ(after.c_lflag, before.c_lflag) << "the settings were not put back";
     ::close(other);
 }
 
