@@ -80,7 +80,7 @@ HANDLE WINAPI CreateEventA(LPSECURITY_ATTRIBUTES, BOOL manualReset, BOOL initial
     }
     auto event = std::make_shared<Event>();
     if (!event->valid()) {
-        setLastError(errorFromErrno(errno));
+        setLastError(errorFromErrno(errno, "eventfd"));
         return nullptr;
     }
     if (initialState) event->set();

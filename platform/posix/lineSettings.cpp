@@ -151,10 +151,10 @@ DWORD writeLineSettings(int fd, const DCB& dcb) {
         (dcb.StopBits != ONESTOPBIT && dcb.StopBits != TWOSTOPBITS))
         return ERROR_INVALID_PARAMETER;
     termios2 before{};
-    if (!get(fd, before)) return errorFromErrno(errno);
+    if (!get(fd, before)) return errorFromErrno(errno, "ioctl(TCGETS2)");
     termios2 asked = before;
     apply(dcb, asked);
-    if (ioctl(fd, TCSETS2, &asked) != 0) return errorFromErrno(errno);
+    if (ioctl(fd, TCSETS2, &asked) != 0) return errorFromErrno(errno, "ioctl(TCSETS2)");
     termios2 kept{};
     if (get(fd, kept) && sameSettings(asked, kept)) return ERROR_SUCCESS;
     ioctl(fd, TCSETS2, &before);  // not kept: as it was

@@ -59,11 +59,11 @@ std::unique_ptr<ModemWatcher> ModemWatcher::start(int fd, Report report, DWORD& 
     installWakeHandler();
     std::unique_ptr<ModemWatcher> watcher(new ModemWatcher(fd, std::move(report)));
     if (!watcher->ended_.valid()) {
-        error = errorFromErrno(errno);
+        error = errorFromErrno(errno, "eventfd");
         return nullptr;
     }
     if (const int failed = startThread(&watcher->thread_, run, watcher.get()); failed != 0) {
-        error = errorFromErrno(failed);
+        error = errorFromErrno(failed, "pthread_create");
         return nullptr;
     }
     watcher->started_ = true;

@@ -57,6 +57,8 @@ DWORD errorFromErrno(int error, const char* call) {
         case EPERM:
         case EBUSY: return ERROR_ACCESS_DENIED;
         case EBADF: return ERROR_INVALID_HANDLE;
+        case EMFILE:
+        case ENFILE: return ERROR_TOO_MANY_OPEN_FILES;
         case EAGAIN:  // out of threads or other resources; a port in use is EBUSY
         case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
         case EINVAL: return ERROR_INVALID_PARAMETER;

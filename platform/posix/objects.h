@@ -44,8 +44,8 @@ struct SystemError {
 SystemError lastSystemError();
 
 // Maps an errno value to the nearest Windows error code; a non-zero value is kept, with
-// call, as this thread's last system error.
-DWORD errorFromErrno(int error, const char* call = "");
+// the call that failed, as this thread's last system error.
+DWORD errorFromErrno(int error, const char* call);
 
 }  // namespace posix
 

@@ -90,7 +90,7 @@ HANDLE BeginThread(ThreadEntry entry, void* argument) {
     state->entry = entry;
     state->argument = argument;
     if (!state->ended.valid()) {
-        setLastError(errorFromErrno(errno));
+        setLastError(errorFromErrno(errno, "eventfd"));
         return nullptr;
     }
     auto thread = std::make_shared<Thread>(state);
@@ -98,7 +98,7 @@ HANDLE BeginThread(ThreadEntry entry, void* argument) {
     const int error = startThread(&thread->id, runThread, forThread);
     if (error != 0) {
         delete forThread;
-        setLastError(errorFromErrno(error));
+        setLastError(errorFromErrno(error, "pthread_create"));
         return nullptr;
     }
     return addObject(std::move(thread));

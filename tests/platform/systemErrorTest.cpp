@@ -4,7 +4,10 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/osApi.h"
+#include "platform/posix/event.h"
 #include "platform/posix/port.h"
+#include "platform/posix/thread.h"
 
 namespace {
 
@@ -15,6 +18,32 @@ TEST(SystemError, AFailedOpenKeepsItsErrnoAndCall) {
     const posix::SystemError kept = posix::lastSystemError();
     EXPECT_EQ(kept.number, ENOENT);
     EXPECT_STREQ(kept.call, "open");
+}
+
+TEST(SystemError, FailedResourceCreationsNameTheirCall) {
+    struct Case {
+        const char* what;
+        void (*failNext)(int);
+        int number;
+        const char* call;
+        DWORD code;
+    };
+    const Case cases[] = {
+        {"event", posix::failEventCreations, EMFILE, "eventfd", ERROR_TOO_MANY_OPEN_FILES},
+        {"thread", posix::failThreadStarts, EAGAIN, "pthread_create", ERROR_NOT_ENOUGH_MEMORY},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.failNext(1);
+        const HANDLE thread = os::BeginThread([](void*) -> unsigned { return 0; }, nullptr);
+        const DWORD error = os::GetLastError();
+        c.failNext(0);
+        EXPECT_EQ(thread, nullptr);
+        EXPECT_EQ(error, c.code);
+        const posix::SystemError kept = posix::lastSystemError();
+        EXPECT_EQ(kept.number, c.number);
+        EXPECT_STREQ(kept.call, c.call);
+    }
 }
 
 }  // namespace
