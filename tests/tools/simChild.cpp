@@ -7,6 +7,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -17,6 +18,7 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
 
 #include "tests/support/ptyPeer.h"
 
@@ -135,6 +137,15 @@ std::string SimChild::errorOutput() const {
     return text.str();
 }
 
+bool SimChild::waitForError(const std::string& text, std::chrono::milliseconds deadline) const {
+    const auto end = Clock::now() + deadline;
+    for (;;) {
+        if (errorOutput().find(text) != std::string::npos) return true;
+        if (Clock::now() >= end) return false;
+        std::this_thread::sleep_for(5ms);  // a file has nothing to wait on; look again shortly
+    }
+}
+
 PortClient::PortClient(const std::string& path) {
     fd_ = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd_ < 0) return;
@@ -187,6 +198,16 @@ std::string PortClient::readLine() {
 
 std::string PortClient::readBytes(std::size_t count) {
     return readUntil([count](const std::string& received) { return received.size() >= count ? count : 0; });
+}
+
+std::size_t PortClient::waitingBytes() const {
+    int count = 0;
+    return ::ioctl(fd_, FIONREAD, &count) == 0 ? static_cast<std::size_t>(count) : 0;
+}
+
+void PortClient::purge() {
+    ::tcflush(fd_, TCIFLUSH);
+    buffer_.clear();
 }
 
 }  // namespace simtest

@@ -62,6 +62,8 @@ public:
     void signal(int number);
     // What it wrote to standard error so far.
     std::string errorOutput() const;
+    // Whether its standard error contains text by the deadline.
+    bool waitForError(const std::string& text, std::chrono::milliseconds deadline = 20s) const;
 
 private:
     pid_t pid_ = -1;
@@ -88,6 +90,10 @@ public:
     // The next line, CR LF included.
     std::string readLine();
     std::string readBytes(std::size_t count);
+    // Bytes waiting in the port's input queue, not yet read.
+    std::size_t waitingBytes() const;
+    // Throws away what is waiting, as a purge at open does.
+    void purge();
 
 private:
     int fd_ = -1;

@@ -10,6 +10,7 @@
 
 #include "platform/osApi.h"
 #include "tests/tools/simChild.h"
+#include "tools/korvane-sim/ptySink.h"
 
 namespace {
 
@@ -101,6 +102,23 @@ TEST_F(SimProcess, TextStreamKeepsWholeLinesAndStillAnswers) {
         if (line.empty() || !line.starts_with(temperature)) break;
     }
     EXPECT_EQ(line, "{\"tid\":77,\"result\":{\"id\":\"KV-0150\"}}\r\n");
+}
+
+// As on a wire, a module's output that nobody reads is lost: what waits at the port is
+// bounded, and after a purge the reader gets fresh output, not a backlog.
+TEST_F(SimProcess, OutputNobodyReadsIsDroppedAtThePort) {
+    ASSERT_NO_FATAL_FAILURE(start({"--stream", "20000", "-v"}));
+    PortClient client(link);
+    ASSERT_TRUE(client.isOpen());
+    ASSERT_TRUE(sim->waitForError("端口未接收, 开始丢弃输出"));
+    EXPECT_LE(client.waitingBytes(), static_cast<std::size_t>(sim::PtySink::portBuffer));
+
+    client.purge();
+    const std::string fresh = client.readBytes(1000);
+    ASSERT_EQ(fresh.size(), 1000u);
+    for (std::size_t i = 1; i < fresh.size(); ++i)
+        ASSERT_EQ(static_cast<std::uint8_t>(fresh[i]), static_cast<std::uint8_t>(fresh[i - 1] + 1)) << "at " << i;
+    EXPECT_TRUE(sim->waitForError("已丢弃 ")) << "output getting through again reports what was lost";
 }
 
 TEST_F(SimProcess, SecondSimulatorOnTheSamePortIsRefused) {

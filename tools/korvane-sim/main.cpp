@@ -24,6 +24,7 @@
 #include "platform/posix/portNames.h"
 #include "tools/korvane-sim/module.h"
 #include "tools/korvane-sim/options.h"
+#include "tools/korvane-sim/ptySink.h"
 #include "tools/korvane-sim/virtualLink.h"
 
 namespace {
@@ -92,34 +93,8 @@ bool readMaster(int master, sim::Module& module) {
     return true;
 }
 
-// The port's receive buffer: the pty holds no more than a serial driver would, so
-// bytes nobody reads are lost instead of arriving stale after the next open and purge.
-constexpr int portBuffer = 4096;
 // While paced output waits, how often to hand on the next bytes.
 constexpr auto paceTick = 2ms;
-
-class PtySink : public sim::ByteSink {
-public:
-    PtySink(int master, int slave) : master_(master), slave_(slave) {}
-    std::size_t take(std::string_view bytes) override {
-        int queued = 0;
-        if (::ioctl(slave_, TIOCINQ, &queued) != 0) queued = 0;
-        const auto room = static_cast<std::size_t>(std::max(0, portBuffer - queued));
-        const std::size_t count = std::min(bytes.size(), room);
-        std::size_t written = 0;
-        while (written < count) {
-            const ssize_t n = ::write(master_, bytes.data() + written, count - written);
-            if (n > 0) written += static_cast<std::size_t>(n);
-            else if (n < 0 && errno == EINTR) continue;
-            else break;
-        }
-        return written;
-    }
-
-private:
-    int master_;
-    int slave_;
-};
 
 // Bytes per second at the speed and framing the client last set on the port.
 std::uint64_t portRate(int slave) {
@@ -144,7 +119,7 @@ std::uint64_t portRate(int slave) {
 
 void serve(const Pty& pty, int signals, sim::Module& module, bool pace) {
     const int master = pty.master;
-    PtySink port(pty.master, pty.slave);
+    sim::PtySink port(pty.master, pty.slave);
     auto nextTick = Clock::now() + streamTick;
     Clock::time_point pausedUntil{};
     for (;;) {

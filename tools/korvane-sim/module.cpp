@@ -57,6 +57,7 @@ void Module::send(Clock::time_point now, ByteSink& port) {
     if (linePacer_) linePacer_->spent(count);  // refused bytes took their time on the line too
     output_.consume(count);
     if (taken < count) {
+        if (droppedSinceLog_ == 0 && log_ != nullptr) *log_ << "端口未接收, 开始丢弃输出\n";
         dropped_ += count - taken;
         droppedSinceLog_ += count - taken;
     } else if (droppedSinceLog_ > 0 && log_ != nullptr) {

@@ -1,0 +1,78 @@
+// The simulator's end of the wire over a real pseudo-terminal.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "tools/korvane-sim/ptySink.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+struct RawPty {
+    int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+    int slave = -1;
+    RawPty() {
+        if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) return;
+        slave = ::open(::ptsname(master), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        termios raw{};
+        if (slave >= 0 && ::tcgetattr(slave, &raw) == 0) {
+            cfmakeraw(&raw);
+            ::tcsetattr(slave, TCSANOW, &raw);
+        }
+    }
+    ~RawPty() {
+        if (slave >= 0) ::close(slave);
+        if (master >= 0) ::close(master);
+    }
+};
+
+// A reader that stops reading must not find a backlog later: once the port's buffer is
+// full the sink refuses every byte, instead of parking some in the pty where they would
+// arrive stale. What it did take all reaches the reader.
+TEST(SimPtySink, RefusesEverythingOnceThePortBufferIsFull) {
+    RawPty pty;
+    ASSERT_GE(pty.slave, 0);
+    sim::PtySink sink(pty.master, pty.slave);
+    std::string sent;
+    for (unsigned char next = 0; sent.size() < 2 * sim::PtySink::portBuffer; ++next)
+        sent += static_cast<char>(next);
+
+    // The pty passes the master's bytes on to the slave's buffer a moment later: before
+    // each take, wait until the buffer shows what the sink wrote so far.
+    const auto end = std::chrono::steady_clock::now() + 20s;
+    auto shows = [&](std::size_t count) {
+        for (int queued = -1; std::chrono::steady_clock::now() < end; std::this_thread::sleep_for(1ms))
+            if (::ioctl(pty.slave, TIOCINQ, &queued) == 0 && static_cast<std::size_t>(queued) >= count)
+                return true;
+        return false;
+    };
+    std::size_t taken = 0;
+    for (std::size_t n = 1; n > 0 && taken < sent.size(); taken += n) {
+        ASSERT_TRUE(shows(std::min<std::size_t>(taken, sim::PtySink::portBuffer))) << "after " << taken;
+        n = sink.take(std::string_view(sent).substr(taken, 100));
+    }
+    EXPECT_EQ(taken, static_cast<std::size_t>(sim::PtySink::portBuffer));
+    for (int call = 0; call < 100; ++call) ASSERT_EQ(sink.take("more"), 0u) << "call " << call;
+
+    std::string received;
+    while (received.size() < taken && std::chrono::steady_clock::now() < end) {
+        pollfd p{pty.slave, POLLIN, 0};
+        ::poll(&p, 1, 100);
+        char chunk[4096];
+        const ssize_t n = ::read(pty.slave, chunk, sizeof chunk);
+        if (n > 0) received.append(chunk, static_cast<std::size_t>(n));
+    }
+    EXPECT_EQ(received, sent.substr(0, taken));
+}
+
+}  // namespace
