@@ -20,13 +20,21 @@ namespace {
 constexpr DWORD purgeFlags = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR;
 
 // The record of a call made without one: an event of its own, for that call only.
+// Without a descriptor for the event nothing could wake the call, so it is refused.
 class OwnRecord {
 public:
-    OwnRecord() { record.hEvent = addObject(std::make_shared<Event>()); }
-    ~OwnRecord() { removeObject(record.hEvent); }
+    OwnRecord() {
+        auto event = std::make_shared<Event>();
+        if (event->valid()) record.hEvent = addObject(std::move(event));
+        else error = errorFromErrno(errno, "eventfd");
+    }
+    ~OwnRecord() {
+        if (record.hEvent != nullptr) removeObject(record.hEvent);
+    }
     OwnRecord(const OwnRecord&) = delete;
     OwnRecord& operator=(const OwnRecord&) = delete;
     OVERLAPPED record{};
+    DWORD error = ERROR_SUCCESS;
 };
 
 // Raises or drops DTR and RTS as the DCB asks; handshake and toggle modes are left to
@@ -64,8 +72,8 @@ std::shared_ptr<Port> Port::open(const std::string& path, DWORD& error) {
     // From here a refusal also gives the device back as it found it: no exclusive flag (it
     // outlives this descriptor while the other side holds the pty), its own settings.
     auto giveBack = [&](DWORD code) {
-        ioctl(fd, TIOCNXCL);
         restoreSettings(fd, saved);
+        ioctl(fd, TIOCNXCL);
         return refuse(code);
     };
     if (!makeRaw(fd)) return giveBack(errorFromErrno(errno, "ioctl(TCGETS2/TCSETS2)"));
@@ -113,8 +121,10 @@ void Port::close() {
     modem_.reset();
     if (serviceStarted_) pthread_join(service_, nullptr);
     serviceStarted_ = false;
-    ioctl(fd_, TIOCNXCL);          // the flag is ours: open refuses a device held by another
+    // Settings first, while the device is still ours alone: another program may open it
+    // once the flag is gone, and its settings must not be overwritten.
     restoreSettings(fd_, saved_);  // a port that was only looked at stays as it was
+    ioctl(fd_, TIOCNXCL);          // the flag is ours: open refuses a device held by another
     ::close(fd_);                  // also releases the flock
 }
 
@@ -385,7 +395,7 @@ BOOL Port::waitEvent(DWORD* eventWord, OVERLAPPED* overlapped) {
         return TRUE;
     }
     std::optional<OwnRecord> own;
-    if (overlapped == nullptr) own.emplace();
+    if (overlapped == nullptr && own.emplace().error != ERROR_SUCCESS) return fail(own->error);
     OVERLAPPED* record = overlapped != nullptr ? overlapped : &own->record;
     startPending(record, 0);
     waitWord_ = eventWord;
@@ -416,7 +426,10 @@ BOOL Port::read(void* buffer, DWORD count, DWORD* read, OVERLAPPED* overlapped) 
     }
 
     std::optional<OwnRecord> own;
-    if (overlapped == nullptr) own.emplace();
+    if (overlapped == nullptr && own.emplace().error != ERROR_SUCCESS) {
+        if (read != nullptr) *read = got;
+        return fail(own->error);
+    }
     OVERLAPPED* record = overlapped != nullptr ? overlapped : &own->record;
     PendingRead r;
     r.overlapped = record;
@@ -453,6 +466,7 @@ BOOL Port::write(const void* buffer, DWORD count, DWORD* written, OVERLAPPED* ov
         if (n < 0 && errno == EINTR) continue;
         if (n < 0 && errno == EAGAIN) break;
         markGone();
+        if (written != nullptr) *written = static_cast<DWORD>(done);
         return fail(ERROR_BAD_COMMAND);
     }
     if (done == count) {
@@ -462,13 +476,16 @@ BOOL Port::write(const void* buffer, DWORD count, DWORD* written, OVERLAPPED* ov
     }
 
     std::optional<OwnRecord> own;
-    if (overlapped == nullptr) own.emplace();
+    if (overlapped == nullptr && own.emplace().error != ERROR_SUCCESS) {
+        if (written != nullptr) *written = static_cast<DWORD>(done);
+        return fail(own->error);
+    }
     OVERLAPPED* record = overlapped != nullptr ? overlapped : &own->record;
     for (PendingWrite& w : writes_)
         if (w.overlapped == record) w.overlapped = nullptr;  // the record now follows this write
     writes_.push_back({record, std::vector<unsigned char>(bytes + done, bytes + count), 0, count});
     queuedBytes_ += count - done;
-    startPending(record, 0);
+    startPending(record, static_cast<DWORD>(done));
     wake_.set();
     if (own) return awaitResult(lock, record, written, true, true);
     return fail(ERROR_IO_PENDING);

@@ -40,7 +40,9 @@ public:
 
     // Every operation below fails with ERROR_INVALID_HANDLE once the port is closed and
     // with ERROR_BAD_COMMAND once the device has gone; a device going also ends every
-    // pending operation with ERROR_BAD_COMMAND (a pending wait with word 0).
+    // pending operation with ERROR_BAD_COMMAND (a pending wait with word 0). A call
+    // that would block without a record waits on an event of its own; when none can be
+    // made it fails with that error instead, reporting the bytes it already moved.
 
     // The device's line settings; DTR and RTS control as last set (enabled at open).
     BOOL getState(DCB& dcb);

@@ -93,8 +93,10 @@ void Port::checkDrain(Clock::time_point now) {
 }
 
 void Port::abortWrites(DWORD status) {
+    // Bytes moved: those the call wrote itself, ahead of the queue, and those served since.
     for (PendingWrite& w : writes_)
-        if (w.overlapped != nullptr) complete(w.overlapped, status, static_cast<DWORD>(w.done));
+        if (w.overlapped != nullptr)
+            complete(w.overlapped, status, w.total - static_cast<DWORD>(w.bytes.size() - w.done));
     writes_.clear();
     queuedBytes_ = 0;
 }

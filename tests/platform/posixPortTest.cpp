@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <functional>
 #include <numeric>
 #include <thread>
 #include <vector>
@@ -410,6 +411,59 @@ TEST_F(PortTest, CallsWithoutARecordEachWaitForTheirOwnEnd) {
     reader.join();
     EXPECT_TRUE(readDone);
     EXPECT_STREQ(text, "abcd");
+}
+
+// A call without a record waits on an event of its own; when no event can be made,
+// nothing could wake it, so the call is refused at once, with the bytes it moved.
+TEST_F(PortTest, CallWithoutARecordIsRefusedWhenItsEventCannotBeMade) {
+    COMMTIMEOUTS timeouts{0, 0, 200, 0, 0};  // a read would wait 200 ms for its bytes
+    ASSERT_TRUE(os::SetCommTimeouts(port, &timeouts));
+    ASSERT_TRUE(os::SetCommMask(port, EV_RXCHAR));
+    const Bytes block(256 * 1024, 0x5A);  // more than the pty holds: the rest would wait
+    struct Case {
+        const char* what;
+        std::function<BOOL(DWORD&)> call;
+    };
+    char text[8] = {};
+    DWORD word = 0;
+    const Case cases[] = {
+        {"read", [&](DWORD& moved) { return os::ReadFile(port, text, sizeof text, &moved, nullptr); }},
+        {"wait", [&](DWORD&) { return os::WaitCommEvent(port, &word, nullptr); }},
+        {"write",
+         [&](DWORD& moved) {
+             return os::WriteFile(port, block.data(), static_cast<DWORD>(block.size()), &moved, nullptr);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        DWORD moved = 0;
+        posix::failEventCreations(1);
+        const BOOL done = c.call(moved);
+        const DWORD error = os::GetLastError();
+        posix::failEventCreations(0);
+        EXPECT_FALSE(done);
+        EXPECT_EQ(error, ERROR_TOO_MANY_OPEN_FILES);
+        EXPECT_EQ(peer.receive(moved).size(), moved);
+        EXPECT_TRUE(peer.receiveAvailable().empty()) << "more bytes left than were reported";
+    }
+    peer.send("ok");  // the port still works
+    DWORD got = 0;
+    EXPECT_TRUE(os::ReadFile(port, text, 2, &got, nullptr));
+    EXPECT_EQ(std::string(text, got), "ok");
+}
+
+// A write ended by a purge reports every byte it moved, those the call wrote itself too.
+TEST_F(PortTest, AbortedWriteReportsTheBytesThatLeft) {
+    const Bytes block(256 * 1024, 0xA5);
+    DWORD written = 0;
+    ASSERT_FALSE(os::WriteFile(port, block.data(), static_cast<DWORD>(block.size()), &written, &record));
+    ASSERT_EQ(os::GetLastError(), ERROR_IO_PENDING);
+    ASSERT_TRUE(os::PurgeComm(port, PURGE_TXABORT));  // the bytes already in the pty stay
+    EXPECT_FALSE(os::GetOverlappedResult(port, &record, &written, TRUE));
+    EXPECT_EQ(os::GetLastError(), ERROR_OPERATION_ABORTED);
+    EXPECT_GT(written, 0u);
+    EXPECT_EQ(peer.receive(written).size(), written);
+    EXPECT_TRUE(peer.receiveAvailable().empty()) << "more bytes left than were reported";
 }
 
 TEST_F(PortTest, PseudoTerminalHasNoModemLines) {
