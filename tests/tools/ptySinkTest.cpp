@@ -12,6 +12,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/posix/lineSettings.h"
 #include "tools/korvane-sim/ptySink.h"
 
 namespace {
@@ -73,6 +74,37 @@ TEST(SimPtySink, RefusesEverythingOnceThePortBufferIsFull) {
         if (n > 0) received.append(chunk, static_cast<std::size_t>(n));
     }
     EXPECT_EQ(received, sent.substr(0, taken));
+}
+
+// Paced output follows the speed and framing the client set, standard rates or not.
+TEST(SimPtySink, LineRateFollowsTheClientsSettings) {
+    RawPty pty;
+    ASSERT_GE(pty.slave, 0);
+    const sim::PtySink sink(pty.master, pty.slave);
+    struct Case {
+        DWORD baud;
+        BYTE stopBits;
+        std::uint64_t bytesPerSecond;
+    };
+    // 14400 is no standard rate: the pty keeps it as a number, not a rate code.
+    for (const Case& c :
+         {Case{9600, ONESTOPBIT, 960}, Case{14400, ONESTOPBIT, 1440}, Case{115200, TWOSTOPBITS, 10472}}) {
+        SCOPED_TRACE(c.baud);
+        DCB dcb{};
+        ASSERT_TRUE(posix::readLineSettings(pty.slave, dcb));
+        dcb.BaudRate = c.baud;
+        dcb.ByteSize = 8;
+        dcb.fParity = 0;
+        dcb.Parity = NOPARITY;
+        dcb.StopBits = c.stopBits;
+        ASSERT_EQ(posix::writeLineSettings(pty.slave, dcb), static_cast<DWORD>(ERROR_SUCCESS));
+        EXPECT_EQ(sink.lineRate(), c.bytesPerSecond);
+    }
+    termios hungUp{};
+    ASSERT_EQ(::tcgetattr(pty.slave, &hungUp), 0);
+    cfsetospeed(&hungUp, B0);
+    ASSERT_EQ(::tcsetattr(pty.slave, TCSANOW, &hungUp), 0);
+    EXPECT_EQ(sink.lineRate(), 0u) << "speed 0: nothing to pace by";
 }
 
 }  // namespace

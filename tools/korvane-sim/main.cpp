@@ -6,7 +6,6 @@
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
-#include <sys/ioctl.h>
 #include <sys/signalfd.h>
 #include <termios.h>
 #include <unistd.h>
@@ -96,27 +95,6 @@ bool readMaster(int master, sim::Module& module) {
 // While paced output waits, how often to hand on the next bytes.
 constexpr auto paceTick = 2ms;
 
-// Bytes per second at the speed and framing the client last set on the port.
-std::uint64_t portRate(int slave) {
-    termios settings{};
-    if (::tcgetattr(slave, &settings) != 0) return 0;
-    static const std::pair<speed_t, std::uint64_t> speeds[] = {
-        {B50, 50}, {B75, 75}, {B110, 110}, {B134, 134}, {B150, 150}, {B200, 200}, {B300, 300},
-        {B600, 600}, {B1200, 1200}, {B1800, 1800}, {B2400, 2400}, {B4800, 4800}, {B9600, 9600},
-        {B19200, 19200}, {B38400, 38400}, {B57600, 57600}, {B115200, 115200}, {B230400, 230400},
-        {B460800, 460800}, {B500000, 500000}, {B576000, 576000}, {B921600, 921600}, {B1000000, 1000000},
-        {B1152000, 1152000}, {B1500000, 1500000}, {B2000000, 2000000}, {B2500000, 2500000},
-        {B3000000, 3000000}, {B3500000, 3500000}, {B4000000, 4000000}};
-    const speed_t speed = cfgetospeed(&settings);
-    std::uint64_t baud = 0;
-    for (const auto& [code, value] : speeds)
-        if (code == speed) baud = value;
-    if (baud == 0) return 0;  // B0 or unknown: nothing to pace by
-    const tcflag_t size = settings.c_cflag & CSIZE;
-    const int dataBits = size == CS5 ? 5 : size == CS6 ? 6 : size == CS7 ? 7 : 8;
-    return sim::lineBytesPerSecond(baud, dataBits, settings.c_cflag & PARENB, settings.c_cflag & CSTOPB);
-}
-
 void serve(const Pty& pty, int signals, sim::Module& module, bool pace) {
     const int master = pty.master;
     sim::PtySink port(pty.master, pty.slave);
@@ -142,7 +120,7 @@ void serve(const Pty& pty, int signals, sim::Module& module, bool pace) {
         }
         if (alive && !paused) {
             // The client may have changed the line settings since the last look.
-            if (pace) module.paceAt(portRate(pty.slave), Clock::now());
+            if (pace) module.paceAt(port.lineRate(), Clock::now());
             module.send(Clock::now(), port);
         }
         if (!alive) pausedUntil = Clock::now() + hangUpPause;

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "platform/posix/lineSettings.h"
+
 namespace sim {
 
 std::size_t PtySink::take(std::string_view bytes) {
@@ -24,6 +26,12 @@ std::size_t PtySink::take(std::string_view bytes) {
             break;
     }
     return written;
+}
+
+std::uint64_t PtySink::lineRate() const {
+    DCB dcb{};
+    if (!posix::readLineSettings(slave_, dcb) || dcb.BaudRate == 0) return 0;
+    return lineBytesPerSecond(dcb.BaudRate, dcb.ByteSize, dcb.fParity != 0, dcb.StopBits == TWOSTOPBITS);
 }
 
 }  // namespace sim

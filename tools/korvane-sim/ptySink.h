@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 #include "tools/korvane-sim/module.h"
@@ -19,6 +20,9 @@ public:
     PtySink(int master, int slave) : master_(master), slave_(slave) {}
     // Writes what fits and reports how many bytes that was.
     std::size_t take(std::string_view bytes) override;
+    // Bytes per second at the speed and framing the client last set on the port; 0
+    // while its speed is 0 (nothing to pace by).
+    std::uint64_t lineRate() const;
 
 private:
     int master_;
