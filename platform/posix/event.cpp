@@ -4,7 +4,6 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
@@ -13,20 +12,19 @@ namespace posix {
 
 namespace {
 
-std::atomic<int> creationsToFail{0};
+InjectedFailures eventFailures;
 
 int newEventFd() {
-    for (int left = creationsToFail.load(); left > 0;)
-        if (creationsToFail.compare_exchange_weak(left, left - 1)) {
-            errno = EMFILE;
-            return -1;
-        }
+    if (eventFailures.take()) {
+        errno = EMFILE;
+        return -1;
+    }
     return eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
 }
 
 }  // namespace
 
-void failEventCreations(int count) { creationsToFail = count; }
+void failEventCreations(int count) { eventFailures.set(count); }
 
 Event::Event() : fd_(newEventFd()) {}
 

@@ -3,6 +3,7 @@
 // is reported as ERROR_INVALID_HANDLE instead of reaching freed memory.
 #pragma once
 
+#include <atomic>
 #include <memory>
 
 #include "platform/winTypes.h"
@@ -35,8 +36,23 @@ inline BOOL fail(DWORD error) {
     return FALSE;
 }
 
+// For tests: failures to inject into a system call, taken one at a time from any thread.
+class InjectedFailures {
+public:
+    void set(int count) { left_ = count; }
+    // True, using one up, while any are left.
+    bool take() {
+        for (int left = left_.load(); left > 0;)
+            if (left_.compare_exchange_weak(left, left - 1)) return true;
+        return false;
+    }
+
+private:
+    std::atomic<int> left_{0};
+};
+
 // The system's own reason behind the last error this thread mapped from errno, kept for
-// tests and debuggers: the errno value and the call that failed ("" where not named).
+// tests and debuggers: the errno value and the call that failed.
 struct SystemError {
     int number = 0;
     const char* call = "";

@@ -2,14 +2,15 @@
 // the device is read into, an event history for WaitCommEvent, overlapped reads with
 // Windows time-outs, and an output queue that takes each write over at the call.
 //
-// Overlapped records must carry an event. Input is read by whoever needs it, so received bytes cost no
-// hand-over between threads: a thread waiting in GetOverlappedResult on a pending event wait or read polls
-// the device itself, and ClearCommError and ReadFile take what has come. An operation still pending completes
-// through GetOverlappedResult (or SetCommMask, PurgeComm, a write's drain): waiting on its event alone does
-// not read the device. One service thread per port writes the output queue and watches for the drain; it
-// sleeps in poll and wakes on a timer only while a drain is due. Modem-line changes
-// come from a ModemWatcher where the device has the lines. One lock per port guards
-// everything here.
+// Overlapped records must carry an event. Input is read by whoever needs it, so
+// received bytes cost no hand-over between threads: a thread waiting in
+// GetOverlappedResult on a pending event wait or read polls the device itself, and
+// ClearCommError and ReadFile take what has come. An operation still pending completes
+// through GetOverlappedResult (or SetCommMask, PurgeComm, a write's drain): waiting on
+// its event alone does not read the device. One service thread per port writes the
+// output queue and watches for the drain; it sleeps in poll and wakes on a timer only
+// while a drain is due. Modem-line changes come from a ModemWatcher where the device
+// has the lines. One lock per port guards everything here.
 #pragma once
 
 #include <chrono>

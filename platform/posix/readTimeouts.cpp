@@ -33,8 +33,7 @@ ReadTimeouts::Clock::time_point ReadTimeouts::due(DWORD got, Clock::time_point l
 }
 
 bool ReadTimeouts::expired(Clock::time_point now, DWORD got, Clock::time_point lastByte) const {
-    return (anyByteCompletes && got > 0) || now >= deadline ||
-           (got > 0 && interval.count() > 0 && now >= lastByte + interval);
+    return (anyByteCompletes && got > 0) || now >= due(got, lastByte);
 }
 
 }  // namespace posix

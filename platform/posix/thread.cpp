@@ -5,7 +5,6 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <mutex>
 
@@ -14,7 +13,7 @@
 namespace posix {
 namespace {
 
-std::atomic<int> startsToFail{0};
+InjectedFailures threadFailures;
 
 // What the thread and its handle share; it lives as long as either of them.
 struct ThreadState {
@@ -78,12 +77,11 @@ void* runThread(void* raw) {
 }  // namespace
 
 int startThread(pthread_t* id, void* (*run)(void*), void* argument) {
-    for (int left = startsToFail.load(); left > 0;)
-        if (startsToFail.compare_exchange_weak(left, left - 1)) return EAGAIN;
+    if (threadFailures.take()) return EAGAIN;
     return pthread_create(id, nullptr, run, argument);
 }
 
-void failThreadStarts(int count) { startsToFail = count; }
+void failThreadStarts(int count) { threadFailures.set(count); }
 
 HANDLE BeginThread(ThreadEntry entry, void* argument) {
     auto state = std::make_shared<ThreadState>();
