@@ -503,13 +503,6 @@ TEST(PosixEvents, ManualResetEventsAndWaits) {
     EXPECT_EQ(os::WaitForSingleObject(event, 0), WAIT_FAILED);
 }
 
-TEST(PosixThreads, FailedThreadStartReportsNotEnoughMemory) {
-    posix::failThreadStarts(1);
-    EXPECT_EQ(os::BeginThread([](void*) -> unsigned { return 0; }, nullptr), nullptr);
-    EXPECT_EQ(os::GetLastError(), ERROR_NOT_ENOUGH_MEMORY);
-    posix::failThreadStarts(0);
-}
-
 TEST(PosixThreads, ThreadHandleSignalsItsEnd) {
     static HANDLE release;
     release = os::CreateEventA(nullptr, TRUE, FALSE, nullptr);

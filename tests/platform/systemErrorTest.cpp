@@ -20,6 +20,7 @@ TEST(SystemError, AFailedOpenKeepsItsErrnoAndCall) {
     EXPECT_STREQ(kept.call, "open");
 }
 
+// Threads and events that cannot be made read as Windows reports them, not as "access denied".
 TEST(SystemError, FailedResourceCreationsNameTheirCall) {
     struct Case {
         const char* what;
