@@ -93,6 +93,14 @@ void dropWaiting(Port& port) {
     port.writes.erase(first, port.writes.end());
 }
 
+// Ends the write in progress early (purge or close), so that it is not issued again
+// for its rest. The port lock is held.
+void cancelInProgress(Port& port) {
+    if (!port.busy) return;
+    port.cancelled = true;
+    ::CancelIoEx(port.device, &port.overlapped);
+}
+
 std::atomic<unsigned> resumed{0};
 
 // A write that ended on the port's write time-out. Windows reports it as done with fewer
@@ -264,10 +272,7 @@ void purge(HANDLE device) {
     if (!port) return;
     Guard guard(port->lock);
     dropWaiting(*port);
-    if (port->busy) {
-        port->cancelled = true;
-        ::CancelIoEx(port->device, &port->overlapped);
-    }
+    cancelInProgress(*port);
 }
 
 DWORD waitingBytes(HANDLE device) {
@@ -293,10 +298,7 @@ bool close(HANDLE device) {
         Guard guard(port->lock);
         port->stopping = true;
         dropWaiting(*port);
-        if (port->busy) {
-            port->cancelled = true;
-            ::CancelIoEx(port->device, &port->overlapped);
-        }
+        cancelInProgress(*port);
     }
     ::SetEvent(port->wake);
     // The writer completes the write it had in progress, then sees stopping and ends.
