@@ -71,7 +71,7 @@ bool MainDialog::doDataExchange(DataExchange& exchange) {
            exchange.number(IDC_TXCOUNT, txCount) &&
            exchange.check(IDC_PAUSE, pauseDisplay) &&
            exchange.check(IDC_AUTOCLEAR, autoClear) &&
-           exchange.number(IDC_PERIOD, sendPeriodMs, 1, 3600000) &&
+           exchange.number(IDC_PERIOD, sendPeriodMs, sendPeriodMinMs, sendPeriodMaxMs) &&
            exchange.check(IDC_RXHEX, rxHex) &&
            exchange.check(IDC_TXHEX, txHex) &&
            exchange.check(IDC_TIMEDSEND, timedSend);

@@ -19,6 +19,9 @@ inline constexpr int TIMER_DISPLAY = 2;  // every displayPeriodMs from initialis
 inline constexpr unsigned displayPeriodMs = 50;
 // A display tick takes at most this many received bytes; the rest waits for the next tick.
 inline constexpr std::uint32_t displayChunkMax = 8192;
+// The send period the period box takes, in milliseconds.
+inline constexpr std::int32_t sendPeriodMinMs = 1;
+inline constexpr std::int32_t sendPeriodMaxMs = 3600000;
 // With auto-clear on, a receive box longer than this is emptied before the next append.
 inline constexpr std::size_t autoClearLength = 4096;
 
@@ -36,7 +39,7 @@ public:
     std::int32_t sendPeriodMs;               // IDC_PERIOD, 1 to 3600000
     std::int32_t rxHex;                      // IDC_RXHEX
     std::int32_t txHex;                      // IDC_TXHEX
-    std::int32_t timedSend;                  // IDC_TIMEDSEND: the send timer runs
+    std::int32_t timedSend;                  // IDC_TIMEDSEND
     dlg::IconHandle icon;                    // IDI_APP
 
     // Fill presses since the program started: which test command comes next.
@@ -74,7 +77,11 @@ private:
     void failOpen();
     void closePort(std::int64_t portNumber);
     void enableLineSettings(bool on);
-    void stopTimedSend();
+    // Timed sending (transmitActions.cpp): the send timer runs exactly while the switch is on
+    // and the port is open.
+    void startSendTimer();
+    void switchTimedSendOff();  // whatever runs: the timer stopped, the switch off, 周期 enabled
+    void stopTimedSend();       // the same, if the timer runs
 
     // Transmit (transmitActions.cpp)
     void onManualSend();
@@ -96,6 +103,9 @@ private:
 
     std::uint8_t rxDisplayBuffer[displayChunkMax];
     ReceiveText receiveText_;
+    // Whether TIMER_SEND runs. The exchange's timedSend cannot tell: an exchange that stops at a
+    // rejected box leaves it stale.
+    bool sendTimerRunning_ = false;
     // The hex-length message of a send is up: timed-send ticks that come meanwhile are skipped.
     bool sendMessageOpen_ = false;
 };

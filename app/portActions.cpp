@@ -73,6 +73,7 @@ void MainDialog::writeLineSettings(const LineSettings& settings) {
 // A port that opened but failed a later step is closed again: the button says "open" and
 // the next click must open, not close a half-opened port.
 void MainDialog::failOpen() {
+    stopTimedSend();
     if (portOpen()) comm->closePort();
     host().setText(IDC_STATUS, text::portNotFound);
     host().messageBox(text::portNotFound);
@@ -89,12 +90,4 @@ void MainDialog::closePort(std::int64_t portNumber) {
 
 void MainDialog::enableLineSettings(bool on) {
     for (int id : lineSettingCombos) host().enable(id, on);
-}
-
-void MainDialog::stopTimedSend() {
-    if (!timedSend) return;
-    host().killTimer(TIMER_SEND);
-    host().enable(IDC_PERIOD, true);
-    timedSend = 0;
-    host().setChecked(IDC_TIMEDSEND, 0);
 }

@@ -28,8 +28,10 @@ void MainDialog::onManualSend() {
 }
 
 // A tick that comes while an earlier tick's message is still up (a modal box lets timers
-// run) neither sends nor stacks another message over it.
+// run) neither sends nor stacks another message over it. A tick that finds the port closed
+// (it went from under the timer) stops the timer and sends nothing.
 void MainDialog::onSendTimer() {
+    if (!portOpen()) return stopTimedSend();
     if (!sendMessageOpen_) sendOutput();
 }
 
@@ -67,21 +69,39 @@ void MainDialog::writeToPort(const std::uint8_t* bytes, std::uint32_t count) {
     os::WriteFile(comm->handle, bytes, count, &written, &comm->writeOverlapped);
 }
 
+// The switch's own state says what the user wants; the exchange may have stopped before it.
+// A box the exchange rejects has shown its message, and the period may be what it rejected:
+// then the timer does not start and the switch goes back off.
 void MainDialog::onTimedSend() {
-    updateData(true);
+    const bool exchanged = updateData(true);
     if (!portOpen()) {
         host().messageBox(text::portNotOpened);
-        timedSend = 0;
-        host().setChecked(IDC_TIMEDSEND, 0);
-        return;
+        return switchTimedSendOff();
     }
-    if (timedSend) {
-        host().setTimer(TIMER_SEND, static_cast<unsigned>(sendPeriodMs));
-        host().enable(IDC_PERIOD, false);
-    } else {
-        host().killTimer(TIMER_SEND);
-        host().enable(IDC_PERIOD, true);
-    }
+    if (host().checked(IDC_TIMEDSEND) && exchanged)
+        startSendTimer();
+    else
+        switchTimedSendOff();
+}
+
+void MainDialog::startSendTimer() {
+    if (sendPeriodMs < sendPeriodMinMs || sendPeriodMs > sendPeriodMaxMs) return switchTimedSendOff();
+    host().setTimer(TIMER_SEND, static_cast<unsigned>(sendPeriodMs));
+    sendTimerRunning_ = true;
+    timedSend = 1;
+    host().enable(IDC_PERIOD, false);
+}
+
+void MainDialog::switchTimedSendOff() {
+    if (sendTimerRunning_) host().killTimer(TIMER_SEND);
+    sendTimerRunning_ = false;
+    host().enable(IDC_PERIOD, true);
+    timedSend = 0;
+    host().setChecked(IDC_TIMEDSEND, 0);
+}
+
+void MainDialog::stopTimedSend() {
+    if (sendTimerRunning_) switchTimedSendOff();
 }
 
 void MainDialog::onOutputHexToggle() {

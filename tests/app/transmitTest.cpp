@@ -114,6 +114,62 @@ TEST(Transmit, TimedSendRepeatsTheBoxWhileOn) {
 }
 #endif
 
+#ifndef _WIN32  // the port is a pseudo-terminal
+// What the user does, step by step; after each step the send timer must run exactly while the
+// switch is on and the port is open, with 周期 locked while it runs.
+struct UserStep {
+    enum Kind { click, type, sendTick, portGoes } kind;
+    int id = 0;
+    const char* text = "";
+};
+
+TEST(Transmit, SendTimerRunsExactlyWhileTheSwitchIsOnAndThePortIsOpen) {
+    using S = UserStep;
+    const std::vector<std::vector<UserStep>> sessions = {
+        // Switched off while 接收包大小 holds a rejected value, mended, the exchange run again
+        // by another click, then the port closed and a stray tick.
+        {{S::click, IDC_OPEN}, {S::type, IDC_TXTEXT, "hello"}, {S::click, IDC_TIMEDSEND},
+         {S::type, IDC_PACKETSIZE, "0"}, {S::click, IDC_TIMEDSEND}, {S::type, IDC_PACKETSIZE, "1"},
+         {S::click, IDC_PAUSE}, {S::click, IDC_OPEN}, {S::sendTick}},
+        // Switched on while 周期 or an earlier box is rejected: no timer, never a 0 ms one.
+        {{S::click, IDC_OPEN}, {S::type, IDC_TXTEXT, "hello"}, {S::type, IDC_PERIOD, "0"},
+         {S::click, IDC_TIMEDSEND}, {S::click, IDC_TIMEDSEND}, {S::type, IDC_PERIOD, "1000"},
+         {S::type, IDC_PACKETSIZE, "0"}, {S::click, IDC_TIMEDSEND}, {S::click, IDC_OPEN}},
+        // The port goes from under the running timer: the next tick stops it.
+        {{S::click, IDC_OPEN}, {S::type, IDC_TXTEXT, "hello"}, {S::click, IDC_TIMEDSEND}, {S::portGoes},
+         {S::sendTick}},
+    };
+    for (std::size_t session = 0; session < sessions.size(); ++session) {
+        DialogWithPort window;
+        for (std::size_t i = 0; i < sessions[session].size(); ++i) {
+            const UserStep& step = sessions[session][i];
+            const std::int32_t sentBefore = window.dialog.txCount;
+            switch (step.kind) {
+            case S::click: window.host.click(step.id); break;
+            case S::type: window.host.typeText(step.id, step.text); break;
+            case S::sendTick: window.host.tick(TIMER_SEND); break;
+            case S::portGoes: window.dialog.comm->closePort(); break;
+            }
+            SCOPED_TRACE("session " + std::to_string(session) + ", step " + std::to_string(i));
+            if (step.kind == S::portGoes) continue;  // the timer learns it at its next tick
+            const bool on = window.host.checked(IDC_TIMEDSEND) != 0;
+            const bool running = window.host.timers.count(TIMER_SEND) == 1;
+            EXPECT_EQ(running, on && window.dialog.portOpen());
+            EXPECT_EQ(window.dialog.timedSend, on ? 1 : 0);
+            EXPECT_EQ(window.host.isEnabled(IDC_PERIOD), !running);
+            if (running) {
+                EXPECT_EQ(window.host.timers.at(TIMER_SEND), 1000u);
+            }
+            if (!window.dialog.portOpen()) {
+                EXPECT_EQ(window.dialog.txCount, sentBefore) << "nothing sent";
+            }
+        }
+        EXPECT_FALSE(window.dialog.portOpen());
+        EXPECT_TRUE(window.peer.receive(1, std::chrono::milliseconds(100)).empty()) << "nothing was written";
+    }
+}
+#endif
+
 TEST(Transmit, TimedSendWithThePortClosedIsRefused) {
     OpenedMainDialog opened;
     opened.host.click(IDC_TIMEDSEND);

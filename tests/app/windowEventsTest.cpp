@@ -132,11 +132,8 @@ TEST(WindowEvents, CloseRequestStopsTimedSendThenPortThenDisplay) {
     std::snprintf(dialog.comm->devicePath, sizeof dialog.comm->devicePath, "\\\\.\\COM%d", peer.portNumber());
     ASSERT_TRUE(dialog.comm->openPort());
     ASSERT_TRUE(dialog.portOpen());
-    // Timed sending runs, as the transmit actions leave it.
     host.click(IDC_TIMEDSEND);
-    dialog.timedSend = 1;
-    host.setTimer(TIMER_SEND, 250);
-    host.enable(IDC_PERIOD, false);
+    ASSERT_EQ(host.timers.count(TIMER_SEND), 1u);
 
     ClosingWatch watch(host);
     host.calls.clear();
