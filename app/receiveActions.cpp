@@ -9,28 +9,32 @@
 #include "resources/texts.h"
 #include "serial/rxQueue.h"
 
+// A lead byte kept back at the last tick waits no longer than this tick: without data, or
+// with the display paused, it is shown alone.
 void MainDialog::displayStep() {
     const std::int32_t waiting = length(&rxQueue);
-    if (waiting < 1) return;
+    if (waiting < 1) return showReceived(receiveText_.release());
     const std::uint32_t n = get(&rxQueue, rxDisplayBuffer,
                                 std::min(static_cast<std::uint32_t>(waiting), displayChunkMax));
     addWrapping(rxCount, n);
     host().setText(IDC_RXCOUNT, countText(rxCount));
-    if (pauseDisplay) {
-        receiveText_.forget();
-        return;
-    }
+    if (pauseDisplay) return showReceived(receiveText_.release());
     showReceived(receiveText_.next(rxDisplayBuffer, n, rxHex != 0));
 }
 
 // Appends at the cost of the chunk. The box's whole text is read only while auto-clear is on,
-// when it is short.
+// when it is short. Nothing to show leaves the box alone.
 void MainDialog::showReceived(const std::string& chunkText) {
+    if (chunkText.empty()) return;
     if (autoClear && host().text(IDC_RXTEXT).size() > autoClearLength) host().setText(IDC_RXTEXT, "");
-    if (!chunkText.empty()) host().appendText(IDC_RXTEXT, chunkText);
+    host().appendText(IDC_RXTEXT, chunkText);
 }
 
-void MainDialog::onClearReceive() { host().setText(IDC_RXTEXT, ""); }
+// A byte kept back belongs to what was cleared.
+void MainDialog::onClearReceive() {
+    host().setText(IDC_RXTEXT, "");
+    receiveText_.forget();
+}
 
 void MainDialog::onResetCounters() {
     txCount = 0;

@@ -50,11 +50,32 @@ void appendRawByteChar(std::string& out, size_t& used, unsigned char byte) {
     appendRaw(out, used, std::string_view(utf8, sizeof utf8));
 }
 
-// The byte the stand-in at the start of this UTF-8 text stands for, or -1 if there is none.
-int rawByteAt(const char* utf8, size_t left) {
+bool isLeadByte(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
+bool isTrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFE && b != 0x7F; }
+
+// A pair's stand-in, U+F0000 + lead * 256 + trail, in UTF-8: F3 B0..BF xx xx.
+void appendRawPairChar(std::string& out, size_t& used, unsigned char lead, unsigned char trail) {
+    const unsigned value = lead << 8 | trail;
+    const char utf8[] = {'\xF3', static_cast<char>(0xB0 | value >> 12), static_cast<char>(0x80 | (value >> 6 & 0x3F)),
+                         static_cast<char>(0x80 | (value & 0x3F))};
+    appendRaw(out, used, std::string_view(utf8, sizeof utf8));
+}
+
+// The bytes the stand-in at the start of this UTF-8 text stands for; empty if there is none.
+std::string_view rawBytesAt(const char* utf8, size_t left, char (&bytes)[2]) {
     const auto* in = reinterpret_cast<const unsigned char*>(utf8);
-    if (left < 3 || in[0] != 0xEE || (in[1] & 0xFC) != 0x80) return -1;
-    return ((in[1] & 0x03) << 6) | (in[2] & 0x3F);
+    if (left >= 3 && in[0] == 0xEE && (in[1] & 0xFC) == 0x80) {
+        bytes[0] = static_cast<char>((in[1] & 0x03) << 6 | (in[2] & 0x3F));
+        return {bytes, 1};
+    }
+    if (left < 4 || in[0] != 0xF3 || (in[1] & 0xF0) != 0xB0 || (in[2] & 0xC0) != 0x80 || (in[3] & 0xC0) != 0x80)
+        return {};
+    const auto lead = static_cast<unsigned char>((in[1] & 0x0F) << 4 | (in[2] & 0x3F) >> 2);
+    const auto trail = static_cast<unsigned char>((in[2] & 0x03) << 6 | (in[3] & 0x3F));
+    if (!isLeadByte(lead) || !isTrailByte(trail)) return {};  // typed by hand: no pair of ours
+    bytes[0] = static_cast<char>(lead);
+    bytes[1] = static_cast<char>(trail);
+    return {bytes, 2};
 }
 
 // The length of the UTF-8 sequence that starts with this byte.
@@ -76,12 +97,12 @@ std::string toCp936(const QString& text) {
     char* inPtr = in.data();
     size_t inLeft = in.size();
     while (inLeft > 0 && !conv.convert(inPtr, inLeft, out, used)) {
-        // A character CP936 has no code for (or broken UTF-8): a stand-in's byte, or one '?'
+        // A character CP936 has no code for (or broken UTF-8): a stand-in's bytes, or one '?'
         // for the whole character.
         const size_t skip = std::min(utf8Length(static_cast<unsigned char>(*inPtr)), inLeft);
-        const int raw = rawByteAt(inPtr, inLeft);
-        const char byte = static_cast<char>(raw);
-        appendRaw(out, used, raw >= 0 ? std::string_view(&byte, 1) : "?");
+        char bytes[2];
+        const std::string_view raw = rawBytesAt(inPtr, inLeft, bytes);
+        appendRaw(out, used, raw.empty() ? "?" : raw);
         inPtr += skip;
         inLeft -= skip;
     }
@@ -89,38 +110,24 @@ std::string toCp936(const QString& text) {
     return out;
 }
 
-QString Cp936Decoder::decode(std::string_view bytes) {
-    std::string in = pending_;
-    in.append(bytes);
-    pending_.clear();
+QString fromCp936(std::string_view bytes) {
+    std::string in(bytes);
     Iconv conv("UTF-8", "CP936");
     if (!conv.ok()) return QString::fromLatin1(in.data(), static_cast<qsizetype>(in.size()));
     std::string out(in.size() * 3 + 16, '\0');  // a CP936 byte never needs more than 3 UTF-8 bytes
     size_t used = 0;
     char* inPtr = in.data();
     size_t inLeft = in.size();
+    // iconv stops at a sequence it does not know (EILSEQ) or at a lead byte at the end (EINVAL).
     while (inLeft > 0 && !conv.convert(inPtr, inLeft, out, used)) {
-        if (errno == EINVAL) {  // a lead byte at the end: its trail byte comes with the next piece
-            pending_.assign(inPtr, inLeft);
-            break;
-        }
-        appendRawByteChar(out, used, static_cast<unsigned char>(*inPtr));  // EILSEQ: this byte is no CP936
-        ++inPtr;
-        --inLeft;
+        const auto* at = reinterpret_cast<const unsigned char*>(inPtr);
+        const size_t skip = inLeft >= 2 && isLeadByte(at[0]) && isTrailByte(at[1]) ? 2 : 1;
+        if (skip == 2)
+            appendRawPairChar(out, used, at[0], at[1]);
+        else
+            appendRawByteChar(out, used, at[0]);
+        inPtr += skip;
+        inLeft -= skip;
     }
     return QString::fromUtf8(out.data(), static_cast<qsizetype>(used));
-}
-
-QString Cp936Decoder::flush() {
-    QString rest;
-    for (char byte : pending_) rest += rawByteChar(static_cast<unsigned char>(byte));
-    pending_.clear();
-    return rest;
-}
-
-QString fromCp936(std::string_view bytes) {
-    Cp936Decoder decoder;
-    QString text = decoder.decode(bytes);
-    text += decoder.flush();
-    return text;
 }

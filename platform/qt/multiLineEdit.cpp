@@ -27,12 +27,10 @@ MultiLineEdit::~MultiLineEdit() { disconnect(document(), nullptr, this, nullptr)
 std::string MultiLineEdit::cp936Text() const {
     const int end = document()->characterCount() - 1;
     const QString text = separators_.text(*document(), 0, end, SeparatorKinds::Breaks::asGiven);
-    // A lead byte still waiting for its trail byte has been given to the box too.
-    return toCp936(text) + decoder_.pending();
+    return toCp936(text);
 }
 
 void MultiLineEdit::setCp936Text(std::string_view text) {
-    decoder_.reset();
     breaks_.reset();
     const FoldedText folded = breaks_.fold(fromCp936(text));
     setPlainText(folded.text);

@@ -2,8 +2,9 @@
 // A multi-line edit box that speaks the logic's text: CP936 bytes. What the box is given reads
 // back byte for byte, NULs left out: each line break as it came ("\r\n", "\n" or "\r"; one
 // the user types is "\r\n"), each byte that is not CP936 as itself (cp936.h).
-// Received data is appended in pieces split anywhere, so a piece may end inside a character
-// (a CP936 lead byte) or between the '\r' and '\n' of a break; both are joined with the next.
+// Received data is appended in pieces of whole characters (the receive display keeps a cut
+// character back itself): a lead byte at a piece's end is shown at once, as a bad byte. A
+// piece may end between the '\r' and '\n' of a break; the break is joined with the next.
 
 #include <string>
 #include <string_view>
@@ -46,7 +47,6 @@ private:
     void showChange(int firstChanged);
     void markBreaks(const FoldedText& folded, int at);  // folded was put in at this position
 
-    Cp936Decoder decoder_;
     LineBreakFolder breaks_;
     SeparatorKinds separators_;
 };

@@ -39,7 +39,7 @@ private:
 }  // namespace
 
 void MultiLineEdit::appendCp936(std::string_view text) {
-    const FoldedText piece = breaks_.fold(decoder_.decode(text));
+    const FoldedText piece = breaks_.fold(fromCp936(text));
     // The last piece ended with a '\r', which is the last separator, before an empty last line.
     if (piece.completesCrLf) separators_.completeCrLf(document()->characterCount() - 2);
     if (piece.text.isEmpty()) return;

@@ -71,6 +71,42 @@ TEST(ReceiveDisplay, CharacterSplitAcrossTicksIsShownWhole) {
     EXPECT_EQ(wholeCharactersLength("\xB4\xFF\xB4\xAE"), 4u) << "FF is no trail byte";
 }
 
+// A lead byte at a tick's end waits one tick for its trail byte; then it is shown alone, also
+// when that tick is paused. Clearing the box drops it.
+TEST(ReceiveDisplay, HeldLeadByteWaitsOneTickAtMost) {
+    enum Action { tick, pausedTick, clear };
+    struct Step {
+        Action action;
+        std::string bytes;
+    };
+    struct Case {
+        std::vector<Step> steps;
+        std::vector<std::string> appended;
+    };
+    const std::string lead = "\xB4", trail = "\xAE";  // 串; "1" is no trail byte
+    const Case cases[] = {
+        {{{tick, "A" + lead}, {tick, trail + "B"}}, {"A", lead + trail + "B"}},
+        {{{tick, "A" + lead}, {tick, ""}, {tick, trail + "1"}}, {"A", lead, trail + "1"}},
+        {{{tick, lead}, {tick, ""}}, {lead}},
+        {{{tick, "A" + lead}, {pausedTick, trail + "B"}, {tick, "C"}}, {"A", lead, "C"}},
+        {{{tick, "A" + lead}, {clear, ""}, {tick, trail + "1"}}, {"A", trail + "1"}},
+        {{{tick, lead + trail + lead}, {tick, lead}, {tick, ""}}, {lead + trail, lead + lead}},
+    };
+    for (const Case& c : cases) {
+        OpenedMainDialog opened;
+        for (const Step& step : c.steps) {
+            if (step.action == clear) {
+                opened.host.click(IDC_RXCLEAR);
+                continue;
+            }
+            opened.dialog.pauseDisplay = step.action == pausedTick;
+            if (!step.bytes.empty()) queue(step.bytes);
+            opened.host.tick(TIMER_DISPLAY);
+        }
+        EXPECT_EQ(opened.host.appended, c.appended) << c.steps[0].bytes << " in " << c.steps.size() << " steps";
+    }
+}
+
 TEST(ReceiveDisplay, HeldLeadByteIsShownInHexWhenHexIsSwitchedOn) {
     OpenedMainDialog opened;
     queue("A\xB4");

@@ -39,6 +39,7 @@ void FakeDialogHost::setText(int id, std::string_view text) {
 
 void FakeDialogHost::appendText(int id, std::string_view text) {
     control(id).text += text;
+    appended.emplace_back(text);
     calls.push_back("appendText " + std::to_string(id));
 }
 

@@ -91,6 +91,7 @@ public:
     dlg::IconHandle icon = nullptr;
     int focus = 0;  // the control that got the focus with its text selected
     std::vector<std::string> calls;  // every changing call, in order ("killTimer 1", ...)
+    std::vector<std::string> appended;  // the text of every appendText, in order
     int endCode = 0;                 // 0 while the dialog runs
     std::vector<int> modalRuns;      // templates run modally over this window
 
