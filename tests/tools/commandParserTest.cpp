@@ -82,8 +82,30 @@ TEST(SimParser, PartialInputAnswersNothing) {
 
 TEST(SimParser, CommandInsideUnfinishedTextIsStillAnswered) {
     CommandParser parser;
-    EXPECT_EQ(feedAll(parser, "junk " + getAll), std::vector{command(getAll)});
-    EXPECT_EQ(feedAll(parser, " tail\n"), std::vector{line("junk  tail")});
+    EXPECT_EQ(feedAll(parser, "junk " + getAll), (std::vector{command(getAll), line("junk ")}));
+    EXPECT_EQ(feedAll(parser, " tail\n"), std::vector{line(" tail")});
+}
+
+// Text on a command's line, before the command or after it, is settled with that line, however
+// its bytes arrive; it never waits to be put in front of the next line.
+TEST(SimParser, TextOnACommandsLineIsSettledHoweverItsBytesArrive) {
+    struct Case {
+        std::vector<std::string> writes;
+        std::vector<Piece> pieces;
+    };
+    const std::string nuls("\0\0", 2), high(279, '\x80');
+    const Case cases[] = {
+        {{nuls + getAll, "BBBB\r\n"}, {command(getAll), line(nuls), line("BBBB")}},
+        {{"{}" + high}, {command("{}"), line(high)}},
+        {{"{}", high}, {command("{}"), line(high)}},
+        {{"{}", high, "\r\nAT", "\r"}, {command("{}"), line(high), line("AT")}},
+    };
+    for (const Case& c : cases) {
+        CommandParser parser;
+        std::vector<Piece> pieces;
+        for (const std::string& bytes : c.writes) parser.feed(bytes, pieces);
+        EXPECT_EQ(pieces, c.pieces) << c.writes.size() << " writes, the first " << c.writes[0].size() << " bytes";
+    }
 }
 
 TEST(SimParser, LeftoversAfterAnObjectDoNotPrefixTheNextLine) {
@@ -110,11 +132,15 @@ TEST(SimParser, RunawayObjectIsDroppedAndLaterCommandsStillWork) {
     parser.feed(std::string(CommandParser::maxPiece, 'x'), pieces);
     ASSERT_EQ(pieces.size(), 1u);
     EXPECT_EQ(pieces[0].kind, Kind::TooLong);
-    EXPECT_EQ(feedAll(parser, getAll), std::vector{command(getAll)});
+    EXPECT_EQ(feedAll(parser, getAll + "\r\n"), std::vector{command(getAll)});
 
     const auto longLine = feedAll(parser, std::string(CommandParser::maxPiece + 10, 'y'));
     ASSERT_EQ(longLine.size(), 1u) << "a line without end is handed on, not kept growing";
     EXPECT_EQ(longLine[0].text.size(), CommandParser::maxPiece);
+
+    CommandParser blanks;
+    EXPECT_TRUE(feedAll(blanks, std::string(3 * CommandParser::maxPiece, ' ')).empty()) << "blanks are no text";
+    EXPECT_EQ(feedAll(blanks, "AT\r"), std::vector{line("AT")}) << "and leave nothing behind";
 }
 
 }  // namespace

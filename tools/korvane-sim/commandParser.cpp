@@ -19,11 +19,10 @@ void CommandParser::feed(std::string_view bytes, std::vector<Piece>& out) {
             depth_ = 1;
         } else feedLine(c, out);
     }
-    if (objectEndedAt_ != std::string::npos && line_.size() > objectEndedAt_) {
+    if (objectOnLine_ && !line_.empty()) {
         if (!blank(line_)) out.push_back({Piece::Kind::Line, line_});
         line_.clear();
     }
-    objectEndedAt_ = std::string::npos;
 }
 
 void CommandParser::feedObject(char c, std::vector<Piece>& out) {
@@ -40,7 +39,7 @@ void CommandParser::feedObject(char c, std::vector<Piece>& out) {
         out.push_back({Piece::Kind::Command, std::move(object_)});
         object_.clear();
         if (blank(line_)) line_.clear();  // blanks between objects are no text
-        objectEndedAt_ = line_.size();
+        objectOnLine_ = true;
         return;
     }
     if (object_.size() > maxPiece) {
@@ -56,12 +55,12 @@ void CommandParser::feedLine(char c, std::vector<Piece>& out) {
         // CR LF ends one line: the LF then ends a blank one, which is ignored.
         if (!blank(line_)) out.push_back({Piece::Kind::Line, std::move(line_)});
         line_.clear();
-        objectEndedAt_ = std::string::npos;
+        objectOnLine_ = false;
         return;
     }
     line_ += c;
-    if (line_.size() >= maxPiece) {  // hand it on as it stands rather than grow
-        out.push_back({Piece::Kind::Line, std::move(line_)});
+    if (line_.size() >= maxPiece) {  // hand it on as it stands rather than grow; blanks are no text
+        if (!blank(line_)) out.push_back({Piece::Kind::Line, std::move(line_)});
         line_.clear();
     }
 }

@@ -13,7 +13,7 @@ namespace sim {
 struct Piece {
     enum class Kind {
         Command,  // one whole JSON object, from its opening to its closing brace
-        Line,     // text outside any object, ended by CR or LF; never blank
+        Line,     // text outside any object, ended by CR or LF (or settled, below); never blank
         TooLong,  // an object that grew past maxPiece without closing; it is dropped
     };
     Kind kind;
@@ -29,9 +29,9 @@ public:
     // the line without bound.
     static constexpr std::size_t maxPiece = 4096;
 
-    // Appends to out every piece that these bytes complete. Text that arrives with an
-    // object after it is the rest of that object's line: it is settled at the end of
-    // these bytes rather than put in front of the next line.
+    // Appends to out every piece that these bytes complete. Text on the line of an object
+    // that has closed, before it or after it, is settled at the end of each feed as that
+    // line's text, however its bytes arrive, and never put in front of the next line.
     void feed(std::string_view bytes, std::vector<Piece>& out);
 
 private:
@@ -42,8 +42,8 @@ private:
     int depth_ = 0;
     bool inString_ = false;
     bool escaped_ = false;
-    std::string line_;  // text outside objects since the last line end
-    std::size_t objectEndedAt_ = std::string::npos;  // line_ size when an object ended in this feed
+    std::string line_;          // text outside objects since the last line end or settling
+    bool objectOnLine_ = false;  // an object has closed since the last line end
 };
 
 }  // namespace sim
