@@ -13,12 +13,12 @@
 // with the display paused, it is shown alone.
 void MainDialog::displayStep() {
     const std::int32_t waiting = length(&rxQueue);
-    if (waiting < 1) return showReceived(receiveText_.release());
+    if (waiting < 1) return showReceived(receiveText_.release(rxHex != 0));
     const std::uint32_t n = get(&rxQueue, rxDisplayBuffer,
                                 std::min(static_cast<std::uint32_t>(waiting), displayChunkMax));
     addWrapping(rxCount, n);
     host().setText(IDC_RXCOUNT, countText(rxCount));
-    if (pauseDisplay) return showReceived(receiveText_.release());
+    if (pauseDisplay) return showReceived(receiveText_.release(rxHex != 0));
     showReceived(receiveText_.next(rxDisplayBuffer, n, rxHex != 0));
 }
 

@@ -31,3 +31,10 @@ std::string ReceiveText::next(const std::uint8_t* bytes, std::size_t count, bool
     chunk.resize(whole);
     return chunk;
 }
+
+std::string ReceiveText::release(bool hex) {
+    std::string held = std::move(heldLeadByte_);
+    heldLeadByte_.clear();
+    if (!hex) return held;
+    return bytesToHexText(reinterpret_cast<const std::uint8_t*>(held.data()), held.size());
+}

@@ -8,15 +8,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <utility>
 
 class ReceiveText {
 public:
     // The text to append for the next chunk of received bytes.
     std::string next(const std::uint8_t* bytes, std::size_t count, bool hex);
-    // The byte kept back at the last tick, to be shown alone: this tick brought no trail byte
-    // for it to show with. Empty when none is kept.
-    std::string release() { return std::exchange(heldLeadByte_, {}); }
+    // The text of the byte kept back at the last tick, to be shown alone: this tick brought no
+    // trail byte for it to show with. Empty when none is kept.
+    std::string release(bool hex);
     // Drops a byte kept back (the box was emptied, or its trail byte was discarded).
     void forget() { heldLeadByte_.clear(); }
 

@@ -74,7 +74,7 @@ TEST(ReceiveDisplay, CharacterSplitAcrossTicksIsShownWhole) {
 // A lead byte at a tick's end waits one tick for its trail byte; then it is shown alone, also
 // when that tick is paused. Clearing the box drops it.
 TEST(ReceiveDisplay, HeldLeadByteWaitsOneTickAtMost) {
-    enum Action { tick, pausedTick, clear };
+    enum Action { tick, pausedTick, hexTick, clear };
     struct Step {
         Action action;
         std::string bytes;
@@ -90,6 +90,7 @@ TEST(ReceiveDisplay, HeldLeadByteWaitsOneTickAtMost) {
         {{{tick, lead}, {tick, ""}}, {lead}},
         {{{tick, "A" + lead}, {pausedTick, trail + "B"}, {tick, "C"}}, {"A", lead, "C"}},
         {{{tick, "A" + lead}, {clear, ""}, {tick, trail + "1"}}, {"A", trail + "1"}},
+        {{{tick, "A" + lead}, {hexTick, ""}}, {"A", "B4 "}},
         {{{tick, lead + trail + lead}, {tick, lead}, {tick, ""}}, {lead + trail, lead + lead}},
     };
     for (const Case& c : cases) {
@@ -100,6 +101,7 @@ TEST(ReceiveDisplay, HeldLeadByteWaitsOneTickAtMost) {
                 continue;
             }
             opened.dialog.pauseDisplay = step.action == pausedTick;
+            opened.dialog.rxHex = step.action == hexTick;
             if (!step.bytes.empty()) queue(step.bytes);
             opened.host.tick(TIMER_DISPLAY);
         }
