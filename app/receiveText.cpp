@@ -1,6 +1,7 @@
 #include "app/receiveText.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "codec/hexText.h"
 
@@ -33,8 +34,6 @@ std::string ReceiveText::next(const std::uint8_t* bytes, std::size_t count, bool
 }
 
 std::string ReceiveText::release(bool hex) {
-    std::string held = std::move(heldLeadByte_);
-    heldLeadByte_.clear();
-    if (!hex) return held;
-    return bytesToHexText(reinterpret_cast<const std::uint8_t*>(held.data()), held.size());
+    const std::string held = std::exchange(heldLeadByte_, {});
+    return hex ? bytesToHexText(reinterpret_cast<const std::uint8_t*>(held.data()), held.size()) : held;
 }

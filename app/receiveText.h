@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <string>
 
+#include "codec/cp936Bytes.h"
+
 class ReceiveText {
 public:
     // The text to append for the next chunk of received bytes.
@@ -22,10 +24,6 @@ public:
 private:
     std::string heldLeadByte_;
 };
-
-// CP936: a lead byte and the trail byte after it make one character.
-constexpr bool isLeadByte(std::uint8_t b) { return b >= 0x81 && b <= 0xFE; }
-constexpr bool isTrailByte(std::uint8_t b) { return b >= 0x40 && b <= 0xFE && b != 0x7F; }
 
 // The length of text's longest start that does not end inside a double-byte character.
 std::size_t wholeCharactersLength(const std::string& text);

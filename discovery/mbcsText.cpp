@@ -1,10 +1,6 @@
 #include "discovery/mbcsText.h"
 
-namespace {
-
-bool isLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
-
-}  // namespace
+#include "codec/cp936Bytes.h"
 
 std::size_t findText(std::string_view text, std::string_view needle) {
     for (std::size_t i = 0; i + needle.size() <= text.size();) {

@@ -5,6 +5,8 @@
 
 #include <iconv.h>
 
+#include "codec/cp936Bytes.h"
+
 namespace {
 
 // One iconv conversion; its own descriptor per call keeps it thread-safe.
@@ -49,9 +51,6 @@ void appendRawByteChar(std::string& out, size_t& used, unsigned char byte) {
                          static_cast<char>(0x80 | (byte & 0x3F))};
     appendRaw(out, used, std::string_view(utf8, sizeof utf8));
 }
-
-bool isLeadByte(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
-bool isTrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFE && b != 0x7F; }
 
 // A pair's stand-in, U+F0000 + lead * 256 + trail, in UTF-8: F3 B0..BF xx xx.
 void appendRawPairChar(std::string& out, size_t& used, unsigned char lead, unsigned char trail) {

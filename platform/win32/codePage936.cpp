@@ -2,13 +2,13 @@
 
 #include <windows.h>
 
+#include "codec/cp936Bytes.h"
+
 namespace cp936 {
 
 namespace {
 
 constexpr UINT codePage = 936;
-
-bool isLeadByte(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
 
 // The whole of bytes as UTF-16, or false when code page 936 rejects any of it.
 bool decodeStrict(std::string_view bytes, std::wstring& out) {
