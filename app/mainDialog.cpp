@@ -59,10 +59,14 @@ MainDialog::MainDialog(dlg::DialogToolkit& toolkit)
       rxHex(0),
       txHex(0),
       timedSend(0),
-      icon(nullptr) {
+      icon(nullptr),
+      rxDisplayBuffer(new std::uint8_t[displayChunkMax]) {
     init(&rxQueue, rxQueueStorage, rxQueueCapacity);
     icon = toolkit.loadIcon(IDI_APP);
 }
+
+// A window ended by Enter or Escape has had no close request; the writers finish as they go.
+MainDialog::~MainDialog() { drainIntoCapture(); }
 
 bool MainDialog::portOpen() const { return comm && comm->handle != INVALID_HANDLE_VALUE; }
 
@@ -82,10 +86,10 @@ bool MainDialog::onInitDialog(dlg::DialogHost& window) {
 
     if (window.hasSystemMenu()) {
         const std::string about = toolkit().loadString(IDS_ABOUT);
-        if (!about.empty()) {
-            window.appendMenuSeparator();
-            window.appendMenuItem(IDM_ABOUT, about);
-        }
+        window.appendMenuSeparator();
+        if (!about.empty()) window.appendMenuItem(IDM_ABOUT, about);
+        window.appendMenuItem(IDM_SAVE, text::saveMenuItem);
+        window.appendMenuItem(IDM_TIMESTAMPS, text::timeStampsMenuItem);
     }
     window.setIcon(icon);
 
@@ -134,10 +138,16 @@ EventResult MainDialog::onEvent(const DialogEvent& event) {
 }
 
 EventResult MainDialog::onSystemCommand(const DialogEvent& event) {
-    if ((event.id & ~0xF) != IDM_ABOUT) return EventResult::defaultProcessing();
-    AboutDialog about(toolkit());
-    about.doModal(host());
-    return {};
+    switch (event.id & ~0xF) {
+        case IDM_ABOUT: {
+            AboutDialog about(toolkit());
+            about.doModal(host());
+            return {};
+        }
+        case IDM_SAVE: onSaveCommand(); return {};
+        case IDM_TIMESTAMPS: onTimeStampsCommand(); return {};
+        default: return EventResult::defaultProcessing();
+    }
 }
 
 EventResult MainDialog::onPaint(const DialogEvent&) {
@@ -158,6 +168,8 @@ EventResult MainDialog::onCloseRequest(const DialogEvent&) {
     stopTimedSend();
     if (portOpen()) comm->closePort();
     host().killTimer(TIMER_DISPLAY);
+    drainIntoCapture();
+    if (capture_) stopCapture();
     return EventResult::defaultProcessing();
 }
 

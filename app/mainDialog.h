@@ -7,7 +7,10 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "app/captureStream.h"
+#include "app/captureWriter.h"
 #include "app/dialog.h"
 #include "app/lineSettings.h"
 #include "app/receiveText.h"
@@ -18,7 +21,9 @@ inline constexpr int TIMER_SEND = 1;     // every sendPeriodMs while timedSend i
 inline constexpr int TIMER_DISPLAY = 2;  // every displayPeriodMs from initialisation to close
 inline constexpr unsigned displayPeriodMs = 50;
 // A display tick takes at most this many received bytes; the rest waits for the next tick.
-inline constexpr std::uint32_t displayChunkMax = 8192;
+// At 1.2 MB/s a tick finds about 60 KB; after a stall it takes up to twice that, so the queue
+// empties again in about as long as the stall lasted.
+inline constexpr std::uint32_t displayChunkMax = 1u << 17;
 // The send period the period box takes, in milliseconds.
 inline constexpr std::int32_t sendPeriodMinMs = 1;
 inline constexpr std::int32_t sendPeriodMaxMs = 3600000;
@@ -28,6 +33,7 @@ inline constexpr std::size_t autoClearLength = 4096;
 class MainDialog : public Dialog {
 public:
     explicit MainDialog(dlg::DialogToolkit& toolkit);
+    ~MainDialog() override;
 
     // Fields, in this order. The control attachments are looked up by identifier.
     std::int32_t rxCount;                    // bytes taken from the receive queue so far
@@ -95,14 +101,38 @@ private:
 
     // Receive display and counters (receiveActions.cpp)
     void displayStep();
+    void reportDropped();
     void showReceived(const std::string& chunkText);
     void onClearReceive();
     void onSetPacketSize();
     void onResetCounters();
     void onOptionToggle();
 
-    std::uint8_t rxDisplayBuffer[displayChunkMax];
+    // Capture to a file (captureActions.cpp)
+    void onSaveCommand();
+    void onTimeStampsCommand();
+    void startCapture();
+    void stopCapture();
+    void captureStep(const std::uint8_t* bytes, std::uint32_t count);
+    void drainIntoCapture();
+    void reportCaptureFailures();
+
+    std::unique_ptr<std::uint8_t[]> rxDisplayBuffer;  // displayChunkMax bytes
     ReceiveText receiveText_;
+    // The receive queue's drop count when the port was last opened, and when last reported.
+    std::uint32_t droppedAtOpen_ = 0;
+    std::uint32_t droppedSeen_ = 0;
+    // The capture in progress, and those finishing: each is reported if it fails, then let go.
+    struct ClosingCapture {
+        std::unique_ptr<CaptureWriter> writer;
+        std::string file;
+    };
+    // Writers finish writing as they are destroyed.
+    std::unique_ptr<CaptureWriter> capture_;
+    std::string captureFile_;  // its file, as CP936 text for messages
+    std::vector<ClosingCapture> closingCaptures_;
+    CaptureStream captureStream_;
+    bool captureTimeStamps_ = false;
     // Whether TIMER_SEND runs. The exchange's timedSend cannot tell: an exchange that stops at a
     // rejected box leaves it stale.
     bool sendTimerRunning_ = false;

@@ -5,6 +5,7 @@
 #include "app/mainDialog.h"
 #include "resources/resourceIds.h"
 #include "resources/texts.h"
+#include "serial/rxQueue.h"
 
 namespace {
 
@@ -29,6 +30,7 @@ void MainDialog::onOpenClose() {
         closePort(settings.portNumber);
         return;
     }
+    droppedAtOpen_ = droppedSeen_ = droppedBytes(&rxQueue);  // no port runs: the count stands still
     if (!openAndProbe(settings)) return failOpen();
     rxPacketSize = 1;
     writeLineSettings(settings);

@@ -2,6 +2,7 @@
 // counts it and shows it; around it the options, the clear and reset buttons and the
 // receive packet size.
 #include <algorithm>
+#include <cstdio>
 
 #include "app/counters.h"
 #include "app/mainDialog.h"
@@ -10,16 +11,33 @@
 #include "serial/rxQueue.h"
 
 // A lead byte kept back at the last tick waits no longer than this tick: without data, or
-// with the display paused, it is shown alone.
+// with the display paused, it is shown alone. The capture sees every byte taken, paused or not.
+// A message about the capture comes last, when the tick's work is done: timers go on meanwhile.
 void MainDialog::displayStep() {
     const std::int32_t waiting = length(&rxQueue);
-    if (waiting < 1) return showReceived(receiveText_.release(rxHex != 0));
-    const std::uint32_t n = get(&rxQueue, rxDisplayBuffer,
-                                std::min(static_cast<std::uint32_t>(waiting), displayChunkMax));
-    addWrapping(rxCount, n);
-    host().setText(IDC_RXCOUNT, countText(rxCount));
-    if (pauseDisplay) return showReceived(receiveText_.release(rxHex != 0));
-    showReceived(receiveText_.next(rxDisplayBuffer, n, rxHex != 0));
+    std::uint32_t n = 0;
+    if (waiting >= 1) {
+        n = get(&rxQueue, rxDisplayBuffer.get(), std::min(static_cast<std::uint32_t>(waiting), displayChunkMax));
+        addWrapping(rxCount, n);
+        host().setText(IDC_RXCOUNT, countText(rxCount));
+    }
+    reportDropped();
+    captureStep(rxDisplayBuffer.get(), n);
+    if (n == 0 || pauseDisplay)
+        showReceived(receiveText_.release(rxHex != 0));
+    else
+        showReceived(receiveText_.next(rxDisplayBuffer.get(), n, rxHex != 0));
+    reportCaptureFailures();
+}
+
+// Once for each tick that finds more bytes dropped: the total since the port was opened.
+void MainDialog::reportDropped() {
+    const std::uint32_t dropped = droppedBytes(&rxQueue);
+    if (dropped == droppedSeen_) return;
+    droppedSeen_ = dropped;
+    char message[96];
+    std::snprintf(message, sizeof message, text::receiveOverflow, static_cast<unsigned>(dropped - droppedAtOpen_));
+    host().setText(IDC_STATUS, message);
 }
 
 // Appends at the cost of the chunk. The box's whole text is read only while auto-clear is on,

@@ -6,10 +6,12 @@
 // Hosts: platform/qt (Linux), platform/win32 (Windows), tests/support/fakeDialogHost (tests).
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "platform/dialogTemplate.h"
+#include "platform/outputFile.h"
 
 namespace dlg {
 
@@ -110,6 +112,17 @@ public:
     virtual bool hasSystemMenu() const = 0;
     virtual void appendMenuSeparator() = 0;
     virtual void appendMenuItem(int command, std::string_view text) = 0;
+    // An appended item's check mark (items start without one) and its text.
+    virtual void setMenuItemChecked(int command, bool on) = 0;
+    virtual void setMenuItemText(int command, std::string_view text) = 0;
+
+    // The platform's save-file dialog over this window, opening in the user's documents folder
+    // with fileName filled in; it asks before an existing file is replaced. False when the user
+    // cancels. The choice comes as the host's own path, for createFile, and as CP936 text, for
+    // messages.
+    virtual bool askSaveFile(std::string_view fileName, std::string& path, std::string& shownPath) = 0;
+    // Creates the file at path for writing, emptying one that is there; null and why on failure.
+    virtual std::unique_ptr<OutputFile> createFile(const std::string& path, FileError& error) = 0;
 
     // One icon as the window's big and small icon.
     virtual void setIcon(IconHandle icon) = 0;

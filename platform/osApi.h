@@ -56,6 +56,9 @@ using ThreadEntry = unsigned(WINAPI*)(void* argument);
     X(BOOL, WINAPI, SetThreadPriority, (HANDLE thread, int priority), (thread, priority)) \
     X(DWORD, WINAPI, GetLastError, (), ()) \
     X(void, WINAPI, SetLastError, (DWORD error), (error)) \
+    /* clocks: the local date and time, and milliseconds since start-up */ \
+    X(void, WINAPI, GetLocalTime, (LPSYSTEMTIME time), (time)) \
+    X(ULONGLONG, WINAPI, GetTickCount64, (), ()) \
     /* windows and messages */ \
     X(int, WINAPI, MessageBoxA, \
       (HWND owner, LPCSTR text, LPCSTR caption, UINT type), \

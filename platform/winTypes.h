@@ -35,6 +35,7 @@ using LPCVOID = const void*;
 using LPCSTR = const char*;
 using LPSTR = char*;
 using LPDWORD = DWORD*;
+using ULONGLONG = std::uint64_t;
 struct HWND__;
 using HWND = HWND__*;
 
@@ -240,6 +241,18 @@ inline constexpr DWORD DIGCF_DEVICEINTERFACE = 0x10;
 inline constexpr DWORD SPDRP_DEVICEDESC = 0x00;
 inline constexpr DWORD SPDRP_FRIENDLYNAME = 0x0C;
 inline constexpr DWORD SPDRP_LOCATION_INFORMATION = 0x0D;
+
+struct SYSTEMTIME {
+    WORD wYear;
+    WORD wMonth;
+    WORD wDayOfWeek;
+    WORD wDay;
+    WORD wHour;
+    WORD wMinute;
+    WORD wSecond;
+    WORD wMilliseconds;
+};
+using LPSYSTEMTIME = SYSTEMTIME*;
 
 struct HKEY__;
 using HKEY = HKEY__*;

@@ -9,8 +9,10 @@ inline constexpr int IDD_MAIN = 102;
 inline constexpr int IDI_APP = 128;
 inline constexpr int IDS_ABOUT = 101;
 
-// System menu item
+// System menu items (the system keeps the low four bits)
 inline constexpr int IDM_ABOUT = 16;
+inline constexpr int IDM_SAVE = 32;        // 保存接收数据 / 停止保存
+inline constexpr int IDM_TIMESTAMPS = 48;  // 保存时加时间戳, a switch
 
 // Controls of the main dialog
 inline constexpr int IDC_PORT = 1000;

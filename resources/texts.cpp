@@ -38,6 +38,9 @@ extern const char aboutCredit[] = "科瓦讯射频工作室 出品";
 extern const char okButton[] = "确定";
 
 extern const char aboutMenuItem[] = "关于 Korvane(&A)...";
+extern const char saveMenuItem[] = "保存接收数据(&S)...";
+extern const char stopSavingMenuItem[] = "停止保存(&S)";
+extern const char timeStampsMenuItem[] = "保存时加时间戳(&T)";
 
 extern const char enterInteger[] = "请键入一个整数。";
 extern const char enterIntegerInRange[] = "“请填入一个在%1和%2之间的整数。”";
@@ -50,6 +53,14 @@ extern const char portNotOpen[] = "串口设备没有打开";
 extern const char portNotOpened[] = "串口设备没有打开成功";
 extern const char hexLengthInvalid[] = "十六进制数据长度无效!";
 extern const char packetSizeSet[] = "接收包大小设置成功!";
+extern const char receiveOverflow[] = "接收溢出，已丢失 %u 字节";
+
+extern const char saveFailed[] = "接收数据保存失败：%s\n文件：%s";
+extern const char saveFolderMissing[] = "文件夹不存在";
+extern const char saveDenied[] = "没有写入权限";
+extern const char saveDiskFull[] = "磁盘已满";
+extern const char saveDeviceGone[] = "磁盘已移除或无法读写";
+extern const char saveSystemError[] = "系统错误 %lld";
 
 extern const char* const testCommands[testCommandCount] = {
     R"({"method":"get","params":"all","tid":1001})",

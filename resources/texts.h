@@ -43,6 +43,11 @@ extern const char okButton[];
 // String resource IDS_ABOUT: the system menu's About item
 extern const char aboutMenuItem[];
 
+// The system menu's capture items
+extern const char saveMenuItem[];
+extern const char stopSavingMenuItem[];  // the save item while saving
+extern const char timeStampsMenuItem[];
+
 // Data exchange
 extern const char enterInteger[];
 extern const char enterIntegerInRange[];  // %1 and %2: the bounds
@@ -56,6 +61,15 @@ extern const char portNotOpen[];
 extern const char portNotOpened[];
 extern const char hexLengthInvalid[];
 extern const char packetSizeSet[];
+extern const char receiveOverflow[];  // %u: bytes dropped since the port was opened
+
+// A capture that cannot go on: %s the reason, then %s the file
+extern const char saveFailed[];
+extern const char saveFolderMissing[];
+extern const char saveDenied[];
+extern const char saveDiskFull[];
+extern const char saveDeviceGone[];
+extern const char saveSystemError[];  // %lld: the system's error number
 
 // The test commands the fill button puts into the output box, in turn
 inline constexpr int testCommandCount = 4;

@@ -13,6 +13,7 @@ RxQueue* init(RxQueue* queue, std::uint8_t* storage, std::uint32_t size) {
     queue->size = size;
     queue->in.store(0, std::memory_order_relaxed);
     queue->overflow.store(0, std::memory_order_relaxed);
+    queue->dropped.store(0, std::memory_order_relaxed);
     return queue;
 }
 
@@ -27,7 +28,11 @@ std::uint32_t put(RxQueue* queue, const std::uint8_t* source, std::uint32_t coun
     if (f > 0) std::memcpy(queue->buffer + w, source, f);
     if (n > f) std::memcpy(queue->buffer, source + f, n - f);
     queue->in.store(in + n, std::memory_order_release);
-    if (n < count) queue->overflow.store(1, std::memory_order_relaxed);
+    if (n < count) {
+        queue->overflow.store(1, std::memory_order_relaxed);
+        // Only the producer writes the count, so a load and a store add without a race.
+        queue->dropped.store(queue->dropped.load(std::memory_order_relaxed) + (count - n), std::memory_order_relaxed);
+    }
     return n;
 }
 
@@ -56,6 +61,8 @@ std::int32_t length(const RxQueue* queue) {
     const std::uint32_t out = queue->out.load(std::memory_order_relaxed);
     return static_cast<std::int32_t>(queue->in.load(std::memory_order_acquire) - out);
 }
+
+std::uint32_t droppedBytes(const RxQueue* queue) { return queue->dropped.load(std::memory_order_relaxed); }
 
 std::int32_t receiveCallback(const std::uint8_t* bytes, std::uint32_t count) {
     return static_cast<std::int32_t>(put(&rxQueue, bytes, count));

@@ -18,6 +18,7 @@ struct RxQueue {
     std::atomic<std::uint32_t> in{0};       // bytes ever put (producer's index)
     std::atomic<std::uint32_t> out{0};      // bytes ever taken or discarded (consumer's)
     std::atomic<std::int32_t> overflow{0};  // 1 once a put stored less than it was given
+    std::atomic<std::uint32_t> dropped{0};  // bytes puts could not store since init (producer's)
 };
 
 // Empties the queue over storage of size bytes (a power of two). Null in, null out.
@@ -36,8 +37,12 @@ RxQueue* reset(RxQueue* queue);
 // Bytes held.
 std::int32_t length(const RxQueue* queue);
 
-// The process-wide queue between the port and the window, and its storage.
-inline constexpr std::uint32_t rxQueueCapacity = 16384;
+// Bytes dropped for want of room since init; wraps at 2^32. reset leaves it alone.
+std::uint32_t droppedBytes(const RxQueue* queue);
+
+// The process-wide queue between the port and the window, and its storage: enough to ride
+// out a window that stops taking for a second while 1.2 MB/s (12 Mbaud) arrive.
+inline constexpr std::uint32_t rxQueueCapacity = 1u << 21;
 extern std::uint8_t rxQueueStorage[rxQueueCapacity];
 extern RxQueue rxQueue;
 

@@ -40,6 +40,14 @@ public:
     bool hasSystemMenu() const override { return real_.hasSystemMenu(); }
     void appendMenuSeparator() override { real_.appendMenuSeparator(); }
     void appendMenuItem(int command, std::string_view text) override { real_.appendMenuItem(command, text); }
+    void setMenuItemChecked(int command, bool on) override { real_.setMenuItemChecked(command, on); }
+    void setMenuItemText(int command, std::string_view text) override { real_.setMenuItemText(command, text); }
+    bool askSaveFile(std::string_view fileName, std::string& path, std::string& shownPath) override {
+        return real_.askSaveFile(fileName, path, shownPath);
+    }
+    std::unique_ptr<dlg::OutputFile> createFile(const std::string& path, dlg::FileError& error) override {
+        return real_.createFile(path, error);
+    }
     void setIcon(dlg::IconHandle icon) override { real_.setIcon(icon); }
     bool isMinimized() const override { return real_.isMinimized(); }
     dlg::Size clientSize() const override { return real_.clientSize(); }

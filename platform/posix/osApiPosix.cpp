@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "platform/osApi.h"
+#include "platform/posix/clocks.h"
 #include "platform/posix/commApi.h"
 #include "platform/posix/discoveryApi.h"
 #include "platform/posix/event.h"
@@ -50,6 +51,8 @@ constexpr OsApi platformTable = {
     .SetThreadPriority = SetThreadPriority,
     .GetLastError = getLastError,
     .SetLastError = setLastErrorCode,
+    .GetLocalTime = GetLocalTime,
+    .GetTickCount64 = GetTickCount64,
     .MessageBoxA = messageBox,
     .IsWindow = isWindow,
     .PostMessageA = postMessage,

@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QEventLoop>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -21,6 +22,8 @@
 #include "platform/qt/cp936.h"
 #include "platform/qt/iconPixmap.h"
 #include "platform/qt/messageBoxes.h"
+#include "platform/qt/saveFileDialog.h"
+#include "platform/posix/outputFile.h"
 
 using dlg::ControlKind;
 using dlg::EventKind;
@@ -332,6 +335,39 @@ void QtDialog::appendMenuItem(int command, std::string_view text) {
     if (systemMenu_ == nullptr) return;
     QAction* item = systemMenu_->addAction(withoutNuls(fromCp936(text)));
     item->setData(command);
+}
+
+QAction* QtDialog::menuItem(int command) const {
+    if (systemMenu_ == nullptr) return nullptr;
+    for (QAction* item : systemMenu_->actions())
+        if (!item->isSeparator() && item->data().toInt() == command) return item;
+    return nullptr;
+}
+
+void QtDialog::setMenuItemChecked(int command, bool on) {
+    if (QAction* item = menuItem(command)) {
+        item->setCheckable(true);
+        item->setChecked(on);
+    }
+}
+
+void QtDialog::setMenuItemText(int command, std::string_view text) {
+    if (QAction* item = menuItem(command)) item->setText(withoutNuls(fromCp936(text)));
+}
+
+// ---- files
+
+bool QtDialog::askSaveFile(std::string_view fileName, std::string& path, std::string& shownPath) {
+    const QString chosen = askSaveFilePath(this, withoutNuls(fromCp936(fileName)));
+    if (chosen.isEmpty()) return false;
+    const QByteArray native = QFile::encodeName(chosen);
+    path.assign(native.constData(), static_cast<std::size_t>(native.size()));
+    shownPath = toCp936(chosen);
+    return true;
+}
+
+std::unique_ptr<dlg::OutputFile> QtDialog::createFile(const std::string& path, dlg::FileError& error) {
+    return posix::createOutputFile(path, error);
 }
 
 void QtDialog::contextMenuEvent(QContextMenuEvent* event) {

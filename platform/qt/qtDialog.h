@@ -20,6 +20,7 @@
 #include "platform/dialogHost.h"
 #include "platform/qt/dialogUnits.h"
 
+class QAction;
 class QEventLoop;
 class QMenu;
 
@@ -62,6 +63,10 @@ public:
     bool hasSystemMenu() const override;
     void appendMenuSeparator() override;
     void appendMenuItem(int command, std::string_view text) override;
+    void setMenuItemChecked(int command, bool on) override;
+    void setMenuItemText(int command, std::string_view text) override;
+    bool askSaveFile(std::string_view fileName, std::string& path, std::string& shownPath) override;
+    std::unique_ptr<dlg::OutputFile> createFile(const std::string& path, dlg::FileError& error) override;
     void setIcon(dlg::IconHandle icon) override;
     bool isMinimized() const override;
     dlg::Size clientSize() const override;
@@ -97,6 +102,7 @@ private:
     bool controlKey(const Control& control, const QKeyEvent& key);
     bool dialogKey(const QKeyEvent& key);
     const Control* find(int id) const;
+    QAction* menuItem(int command) const;
     template <class W>
     W* widget(int id) const;
 

@@ -63,6 +63,8 @@ const OsApi& platformOsApi() {
         .SetThreadPriority = ::SetThreadPriority,
         .GetLastError = ::GetLastError,
         .SetLastError = ::SetLastError,
+        .GetLocalTime = ::GetLocalTime,
+        .GetTickCount64 = ::GetTickCount64,
         .MessageBoxA = ::MessageBoxA,
         .IsWindow = ::IsWindow,
         .PostMessageA = ::PostMessageA,

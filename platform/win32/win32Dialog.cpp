@@ -7,7 +7,9 @@
 #include "platform/win32/dialogReadyHook.h"
 #include "platform/win32/dialogTemplateEx.h"
 #include "platform/win32/editText.h"
+#include "platform/win32/outputFile.h"
 #include "platform/win32/programName.h"
+#include "platform/win32/saveDialog.h"
 
 using dlg::ControlKind;
 using dlg::EventKind;
@@ -227,6 +229,33 @@ void Win32Dialog::appendMenuSeparator() {
 void Win32Dialog::appendMenuItem(int command, std::string_view text) {
     if (HMENU menu = GetSystemMenu(window_, FALSE))
         AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(command), shown(text).c_str());
+}
+
+void Win32Dialog::setMenuItemChecked(int command, bool on) {
+    if (HMENU menu = GetSystemMenu(window_, FALSE))
+        CheckMenuItem(menu, static_cast<UINT>(command), MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void Win32Dialog::setMenuItemText(int command, std::string_view text) {
+    if (HMENU menu = GetSystemMenu(window_, FALSE)) {
+        const UINT state = GetMenuState(menu, static_cast<UINT>(command), MF_BYCOMMAND) & MF_CHECKED;
+        ModifyMenuW(menu, static_cast<UINT>(command), MF_BYCOMMAND | MF_STRING | state,
+                    static_cast<UINT_PTR>(command), shown(text).c_str());
+    }
+}
+
+// ---- files
+
+bool Win32Dialog::askSaveFile(std::string_view fileName, std::string& path, std::string& shownPath) {
+    const std::wstring chosen = askSaveFilePath(window_, shown(fileName));
+    if (chosen.empty()) return false;
+    path = utf8(chosen);
+    shownPath = cp936::fromUtf16(chosen);
+    return true;
+}
+
+std::unique_ptr<dlg::OutputFile> Win32Dialog::createFile(const std::string& path, dlg::FileError& error) {
+    return createOutputFile(path, error);
 }
 
 // ---- icon and painting

@@ -38,6 +38,10 @@ public:
     bool hasSystemMenu() const override;
     void appendMenuSeparator() override;
     void appendMenuItem(int command, std::string_view text) override;
+    void setMenuItemChecked(int command, bool on) override;
+    void setMenuItemText(int command, std::string_view text) override;
+    bool askSaveFile(std::string_view fileName, std::string& path, std::string& shownPath) override;
+    std::unique_ptr<dlg::OutputFile> createFile(const std::string& path, dlg::FileError& error) override;
     void setIcon(dlg::IconHandle icon) override;
     bool isMinimized() const override;
     dlg::Size clientSize() const override;

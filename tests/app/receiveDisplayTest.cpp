@@ -20,17 +20,18 @@ void queue(const std::string& bytes) {
 
 void check(FakeDialogHost& host, int id) { host.control(id).checked = 1; }
 
-TEST(ReceiveDisplay, TickTakesAtMost8192BytesAndCountsThem) {
+// A tick takes all that waits, up to its bound; the rest waits for the next tick.
+TEST(ReceiveDisplay, TickTakesWhatWaitsUpToItsBoundAndCountsIt) {
     OpenedMainDialog opened;
-    std::string data(10000, 'x');
+    std::string data(displayChunkMax + 1808, 'x');
     for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>('a' + i % 26);
     queue(data);
     opened.host.tick(TIMER_DISPLAY);
-    EXPECT_EQ(opened.dialog.rxCount, 8192);
-    EXPECT_EQ(opened.host.text(IDC_RXCOUNT), "8192");
-    EXPECT_EQ(opened.host.text(IDC_RXTEXT), data.substr(0, 8192));
+    EXPECT_EQ(opened.dialog.rxCount, static_cast<std::int32_t>(displayChunkMax));
+    EXPECT_EQ(opened.host.text(IDC_RXCOUNT), std::to_string(displayChunkMax));
+    EXPECT_EQ(opened.host.text(IDC_RXTEXT), data.substr(0, displayChunkMax));
     opened.host.tick(TIMER_DISPLAY);
-    EXPECT_EQ(opened.host.text(IDC_RXCOUNT), "10000");
+    EXPECT_EQ(opened.host.text(IDC_RXCOUNT), std::to_string(data.size()));
     EXPECT_EQ(opened.host.text(IDC_RXTEXT), data);
 
     opened.host.calls.clear();
@@ -244,6 +245,36 @@ TEST(ReceiveDisplay, BytesFromThePortReachTheBox) {
     }));
     EXPECT_EQ(window.host.text(IDC_RXTEXT), text);
     EXPECT_EQ(window.host.text(IDC_RXCOUNT), std::to_string(text.size()));
+}
+
+// Dropped bytes are told once per tick that finds more of them, as the total since the port
+// was opened; the queue here is small enough to overflow.
+TEST(ReceiveDisplay, DroppedBytesAreToldOncePerTickWithTheTotalSinceOpening) {
+    DialogWithPort window;
+    static std::uint8_t small[16];
+    init(&rxQueue, small, sizeof small);
+    const std::string bytes(20, 'z');
+    queue(bytes.substr(0, 16));
+    EXPECT_EQ(receiveCallback(reinterpret_cast<const std::uint8_t*>(bytes.data()), 4), 0);  // 4 dropped
+    window.host.tick(TIMER_DISPLAY);
+    EXPECT_EQ(window.host.text(IDC_STATUS), cp936("接收溢出，已丢失 4 字节"));
+    window.host.setText(IDC_STATUS, "");
+    window.host.tick(TIMER_DISPLAY);
+    EXPECT_EQ(window.host.text(IDC_STATUS), "") << "nothing more was dropped";
+    queue(bytes.substr(0, 16));
+    receiveCallback(reinterpret_cast<const std::uint8_t*>(bytes.data()), 20);
+    window.host.tick(TIMER_DISPLAY);
+    EXPECT_EQ(window.host.text(IDC_STATUS), cp936("接收溢出，已丢失 24 字节"));
+    EXPECT_EQ(window.dialog.rxCount, 32) << "what was kept is counted";
+
+    ASSERT_TRUE(window.open());
+    receiveCallback(reinterpret_cast<const std::uint8_t*>(bytes.data()), 20);  // 4 more than fit
+    window.host.tick(TIMER_DISPLAY);
+    EXPECT_EQ(window.host.text(IDC_STATUS), cp936("接收溢出，已丢失 4 字节")) << "counted from the opening";
+    EXPECT_TRUE(window.host.messages.empty()) << "no message box";
+    EXPECT_TRUE(window.dialog.portOpen());
+    window.host.click(IDC_OPEN);
+    init(&rxQueue, rxQueueStorage, rxQueueCapacity);
 }
 #endif
 

@@ -56,14 +56,22 @@ TEST(StartUp, EveryControlShowsItsDefault) {
     EXPECT_TRUE(host.messages.empty());
 }
 
-TEST(StartUp, SystemMenuEndsWithSeparatorAndAboutItem) {
+TEST(StartUp, SystemMenuGainsASeparatorTheAboutItemAndTheCaptureItems) {
     OpenedMainDialog opened;
     const auto& menu = opened.host.menu;
-    ASSERT_EQ(menu.size(), 2u);
+    ASSERT_EQ(menu.size(), 4u);
     EXPECT_TRUE(menu[0].separator);
-    EXPECT_FALSE(menu[1].separator);
-    EXPECT_EQ(menu[1].command, IDM_ABOUT);
-    EXPECT_EQ(menu[1].text, cp936("关于 Korvane(&A)..."));
+    const std::pair<int, std::string> items[] = {
+        {IDM_ABOUT, cp936("关于 Korvane(&A)...")},
+        {IDM_SAVE, cp936("保存接收数据(&S)...")},
+        {IDM_TIMESTAMPS, cp936("保存时加时间戳(&T)")},
+    };
+    for (std::size_t i = 0; i < std::size(items); ++i) {
+        EXPECT_FALSE(menu[i + 1].separator);
+        EXPECT_EQ(menu[i + 1].command, items[i].first);
+        EXPECT_EQ(menu[i + 1].text, items[i].second);
+        EXPECT_FALSE(menu[i + 1].checked);
+    }
 }
 
 TEST(StartUp, NoAboutItemWithoutSystemMenuOrString) {
@@ -83,7 +91,8 @@ TEST(StartUp, NoAboutItemWithoutSystemMenuOrString) {
         MainDialog dialog(toolkit);
         FakeDialogHost host(mainDialogTemplate, &toolkit);
         EXPECT_TRUE(host.initDialog(dialog));
-        EXPECT_TRUE(host.menu.empty());
+        EXPECT_EQ(host.menuItem(IDM_ABOUT), nullptr);
+        EXPECT_NE(host.menuItem(IDM_SAVE), nullptr) << "the capture does not hang on the About text";
         EXPECT_EQ(host.timers.count(TIMER_DISPLAY), 1u);
     }
 }

@@ -97,7 +97,9 @@ TEST(MainWindow, ContextMenuOpensTheAboutBox) {
         ModalWatcher menuWatcher([] { return qobject_cast<QMenu*>(QApplication::activePopupWidget()); },
                                  [](QWidget* w) {
                                      auto* menu = static_cast<QMenu*>(w);
-                                     QAction* about = menu->actions().last();
+                                     QAction* about = nullptr;
+                                     for (QAction* item : menu->actions())
+                                         if (item->data().toInt() == IDM_ABOUT) about = item;
                                      QTest::mouseClick(menu, Qt::LeftButton, {},
                                                        menu->actionGeometry(about).center());
                                  });

@@ -82,19 +82,27 @@ TEST_F(RxQueueTest, PutLargerThanTheFreeSpaceKeepsTheFirstBytes) {
     EXPECT_EQ(queue.overflow.load(), 0);
     EXPECT_EQ(putBytes(counting(50, 40)), 24u);  // 24 free: the last 26 are dropped
     EXPECT_EQ(queue.overflow.load(), 1);
+    EXPECT_EQ(droppedBytes(&queue), 26u);
     EXPECT_EQ(length(&queue), 64);
     EXPECT_EQ(getBytes(64), counting(64, 0));
 }
 
+// The drop count adds up every byte that found no room, across resets, until init.
 TEST_F(RxQueueTest, FullQueueStoresNothingAndOverflowStaysUntilReset) {
     ASSERT_EQ(putBytes(counting(64)), 64u);
     EXPECT_EQ(putBytes(counting(1, 200)), 0u);
+    EXPECT_EQ(putBytes(counting(10, 200)), 0u);
     EXPECT_EQ(queue.overflow.load(), 1);
+    EXPECT_EQ(droppedBytes(&queue), 11u);
     EXPECT_EQ(getBytes(64), counting(64));
     EXPECT_EQ(putBytes(counting(8)), 8u);
     EXPECT_EQ(queue.overflow.load(), 1) << "overflow is sticky until reset";
     EXPECT_EQ(reset(&queue), &queue);
     EXPECT_EQ(queue.overflow.load(), 0);
+    ASSERT_EQ(putBytes(counting(70)), 64u);
+    EXPECT_EQ(droppedBytes(&queue), 17u) << "reset is the consumer's; the count is the producer's";
+    init(&queue, storage, capacity);
+    EXPECT_EQ(droppedBytes(&queue), 0u);
 }
 
 TEST_F(RxQueueTest, ResetEmptiesTheQueueAndLaterBytesFlowNormally) {
@@ -139,11 +147,13 @@ TEST_F(RxQueueTest, InitEmptiesAUsedQueue) {
 TEST(ProcessWideRxQueue, ReceiveCallbackFillsRxQueueUpToItsCapacity) {
     ASSERT_EQ(init(&rxQueue, rxQueueStorage, rxQueueCapacity), &rxQueue);
     const Bytes chunk = counting(1024);
-    std::int32_t stored = 0;
-    for (int i = 0; i < 17; ++i) stored += receiveCallback(chunk.data(), 1024);
-    EXPECT_EQ(stored, 16384);
-    EXPECT_EQ(length(&rxQueue), 16384);
+    const int chunks = rxQueueCapacity / 1024;
+    std::int64_t stored = 0;
+    for (int i = 0; i <= chunks; ++i) stored += receiveCallback(chunk.data(), 1024);
+    EXPECT_EQ(stored, rxQueueCapacity);
+    EXPECT_EQ(length(&rxQueue), static_cast<std::int32_t>(rxQueueCapacity));
     EXPECT_EQ(rxQueue.overflow.load(), 1);
+    EXPECT_EQ(droppedBytes(&rxQueue), 1024u);
     Bytes out(8192);
     ASSERT_EQ(get(&rxQueue, out.data(), 8192), 8192u);
     EXPECT_EQ(Bytes(out.begin(), out.begin() + 1024), chunk);

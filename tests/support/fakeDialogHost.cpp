@@ -119,6 +119,42 @@ void FakeDialogHost::appendMenuItem(int command, std::string_view text) {
     if (systemMenu) menu.push_back({false, command, std::string(text)});
 }
 
+FakeDialogHost::MenuItem* FakeDialogHost::menuItem(int command) {
+    for (MenuItem& item : menu)
+        if (!item.separator && item.command == command) return &item;
+    return nullptr;
+}
+
+void FakeDialogHost::setMenuItemChecked(int command, bool on) {
+    if (MenuItem* item = menuItem(command)) item->checked = on;
+    calls.push_back("setMenuItemChecked " + std::to_string(command) + (on ? " on" : " off"));
+}
+
+void FakeDialogHost::setMenuItemText(int command, std::string_view text) {
+    if (MenuItem* item = menuItem(command)) item->text = text;
+    calls.push_back("setMenuItemText " + std::to_string(command));
+}
+
+bool FakeDialogHost::askSaveFile(std::string_view fileName, std::string& path, std::string& shownPath) {
+    saveAsked.emplace_back(fileName);
+    calls.push_back("askSaveFile");
+    if (whileSaveAsked) whileSaveAsked();
+    if (!saveAnswer) return false;
+    path = shownPath = *saveAnswer;
+    return true;
+}
+
+std::unique_ptr<dlg::OutputFile> FakeDialogHost::createFile(const std::string& path, dlg::FileError& error) {
+    calls.push_back("createFile " + path);
+    if (createFails) {
+        error = *createFails;
+        return nullptr;
+    }
+    auto& state = files[path];
+    state = std::make_shared<FakeFileState>();
+    return std::make_unique<FakeOutputFile>(state);
+}
+
 void FakeDialogHost::setIcon(dlg::IconHandle handle) {
     icon = handle;
     calls.push_back("setIcon");

@@ -8,10 +8,12 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/dialogHost.h"
+#include "tests/support/fakeOutputFile.h"
 
 class FakeDialogToolkit;
 
@@ -30,6 +32,7 @@ public:
         bool separator;
         int command;
         std::string text;
+        bool checked = false;
     };
 
     FakeDialogHost(const dlg::DialogTemplate& dialogTemplate, FakeDialogToolkit* toolkit = nullptr);
@@ -56,6 +59,10 @@ public:
     bool hasSystemMenu() const override { return systemMenu; }
     void appendMenuSeparator() override;
     void appendMenuItem(int command, std::string_view text) override;
+    void setMenuItemChecked(int command, bool on) override;
+    void setMenuItemText(int command, std::string_view text) override;
+    bool askSaveFile(std::string_view fileName, std::string& path, std::string& shownPath) override;
+    std::unique_ptr<dlg::OutputFile> createFile(const std::string& path, dlg::FileError& error) override;
     void setIcon(dlg::IconHandle icon) override;
     bool isMinimized() const override { return minimized; }
     dlg::Size clientSize() const override { return client; }
@@ -88,6 +95,12 @@ public:
     std::vector<std::string> messages;
     std::function<void(std::string_view)> onMessage;  // runs while a message box is up
     std::vector<MenuItem> menu;
+    MenuItem* menuItem(int command);  // null when there is none
+    std::vector<std::string> saveAsked;           // the file names the save dialog was opened with
+    std::function<void()> whileSaveAsked;         // runs while the save dialog is up
+    std::optional<std::string> saveAnswer;        // the path the user chooses; none: cancels
+    std::optional<dlg::FileError> createFails;    // createFile fails so
+    std::map<std::string, std::shared_ptr<FakeFileState>> files;  // made by createFile, by path
     dlg::IconHandle icon = nullptr;
     int focus = 0;  // the control that got the focus with its text selected
     std::vector<std::string> calls;  // every changing call, in order ("killTimer 1", ...)

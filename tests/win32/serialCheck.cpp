@@ -75,7 +75,7 @@ bool writeAll(xbeeCallbackComm& comm, const void* bytes, DWORD count) {
 // Takes what rxQueue holds until it holds count bytes in all, or the deadline passes.
 std::vector<std::uint8_t> takeReceived(std::size_t count) {
     std::vector<std::uint8_t> got;
-    std::uint8_t chunk[rxQueueCapacity];
+    static std::uint8_t chunk[rxQueueCapacity];  // too big for a thread's stack
     const DWORD start = ::GetTickCount();
     while (got.size() < count && ::GetTickCount() - start < deadlineMs) {
         const std::uint32_t n = get(&rxQueue, chunk, static_cast<std::uint32_t>(std::min(sizeof chunk, count - got.size())));
@@ -98,7 +98,7 @@ bool receiveStream(int number, std::size_t count) {
     xbeeCallbackComm comm;
     if (!openLikeDialog(comm, number, 115200) || !writeAll(comm, readyLine, readyLength)) return false;
     std::size_t taken = 0;
-    std::uint8_t chunk[rxQueueCapacity];
+    static std::uint8_t chunk[rxQueueCapacity];  // too big for a thread's stack
     const DWORD start = ::GetTickCount();
     while (taken < count && ::GetTickCount() - start < deadlineMs) {
         const std::uint32_t n = get(&rxQueue, chunk, sizeof chunk);
