@@ -9,11 +9,16 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QWindow>
 
@@ -22,6 +27,7 @@
 #include "app/mainDialog.h"
 #include "platform/qt/qtToolkit.h"
 #include "resources/resourceIds.h"
+#include "serial/rxQueue.h"
 #include "tests/qt/qtTestSupport.h"
 #include "tests/support/ptyPeer.h"
 #include "tests/tools/simChild.h"
@@ -183,6 +189,80 @@ TEST(EndToEnd, TheSimulatorAnswersAFilledCommandWithItsTid) {
         EXPECT_EQ(textOf(window, IDC_RXCOUNT), QString::number(window.text(IDC_RXTEXT).size()));
         click(window, IDC_OPEN);
     });
+}
+
+// A right click on the window's background and a click on the context menu's item for this
+// command; what the item showed, checked state included.
+struct ShownItem {
+    QString text;
+    bool checked = false;
+};
+ShownItem chooseMenuItem(QtDialog& window, int command) {
+    ShownItem shown;
+    ModalWatcher watcher([] { return qobject_cast<QMenu*>(QApplication::activePopupWidget()); },
+                         [&](QWidget* w) {
+                             auto* menu = static_cast<QMenu*>(w);
+                             for (QAction* item : menu->actions()) {
+                                 if (item->isSeparator() || item->data().toInt() != command) continue;
+                                 shown = {item->text(), item->isChecked()};
+                                 QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
+                             }
+                         });
+    QTest::mouseClick(window.windowHandle(), Qt::RightButton, {}, QPoint(window.width() - 3, window.height() - 3));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return watcher.answered() || watcher.timedOut(); }, waitMs + 5000));
+    EXPECT_TRUE(watcher.answered()) << "no context menu came up";
+    return shown;
+}
+
+// A session saved through the context menu: Qt's save dialog in the documents folder with the
+// port and the time in the name, then every byte received, as received, in the chosen file.
+TEST(EndToEnd, ASessionSavedFromTheContextMenuHoldsEveryByteReceived) {
+    PtyPeer peer;
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString path = folder.filePath(QStringLiteral("session.txt"));
+    std::string stream(300000, '\0');  // every byte value, far more than a tick takes
+    for (std::size_t i = 0; i < stream.size(); ++i) stream[i] = static_cast<char>((i * 7 + i / 256) & 0xFF);
+    runMainWindow([&](QtDialog& window) {
+        openPort(window, QStringLiteral("COM%1").arg(peer.portNumber()));
+        if (HasFatalFailure()) return;
+        EXPECT_FALSE(chooseMenuItem(window, IDM_TIMESTAMPS).checked);
+        EXPECT_TRUE(chooseMenuItem(window, IDM_TIMESTAMPS).checked) << "the first choice switched it on";
+        // and the second off again
+
+        QString offeredName, offeredFolder;
+        ModalWatcher saveDialog([] { return qobject_cast<QFileDialog*>(QApplication::activeModalWidget()); },
+                                [&](QWidget* w) {
+                                    auto* dialog = static_cast<QFileDialog*>(w);
+                                    offeredName = dialog->selectedFiles().value(0).section(QLatin1Char('/'), -1);
+                                    offeredFolder = dialog->directory().absolutePath();
+                                    dialog->selectFile(path);
+                                    static_cast<QDialog*>(dialog)->accept();  // as its Save button
+                                });
+        EXPECT_EQ(chooseMenuItem(window, IDM_SAVE).text, QString::fromUtf8("保存接收数据(&S)..."));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return saveDialog.answered() || saveDialog.timedOut(); }, waitMs + 5000));
+        EXPECT_TRUE(QRegularExpression(QStringLiteral("^COM%1_\\d{8}-\\d{6}\\.txt$").arg(peer.portNumber()))
+                        .match(offeredName)
+                        .hasMatch())
+            << offeredName.toStdString();
+        EXPECT_FALSE(offeredFolder.isEmpty());
+
+        peer.send(stream);
+        ASSERT_TRUE(waitForText(window, IDC_RXCOUNT, QString::number(stream.size())))
+            << textOf(window, IDC_RXCOUNT).toStdString();
+        EXPECT_EQ(chooseMenuItem(window, IDM_SAVE).text, QString::fromUtf8("停止保存(&S)"));
+        const QList<QAction*> items = window.findChild<QMenu*>()->actions();
+        const auto save = std::find_if(items.begin(), items.end(), [](QAction* a) { return a->data() == IDM_SAVE; });
+        ASSERT_NE(save, items.end());
+        EXPECT_EQ((*save)->text(), QString::fromUtf8("保存接收数据(&S)...")) << "saving stopped";
+        click(window, IDC_OPEN);
+    });
+    QFile saved(path);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly)) << "the window waited for the file as it closed";
+    const QByteArray content = saved.readAll();
+    EXPECT_EQ(content.size(), static_cast<qsizetype>(stream.size()));
+    EXPECT_TRUE(content == QByteArray(stream.data(), static_cast<qsizetype>(stream.size()))) << "byte for byte";
+    EXPECT_EQ(droppedBytes(&rxQueue), 0u);
 }
 
 }  // namespace
