@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "platform/dialogHost.h"
 #include "platform/qt/qtToolkit.h"
@@ -18,6 +19,7 @@ public:
     explicit ObservedHost(dlg::DialogHost& real) : real_(real) {}
 
     std::uint64_t shownBytes = 0;  // appended to IDC_RXTEXT since the window opened
+    std::string saveTo;            // when set, the save dialog is not shown: this is the answer
 
     std::string text(int id) const override { return real_.text(id); }
     void setText(int id, std::string_view text) override { real_.setText(id, text); }
@@ -43,7 +45,9 @@ public:
     void setMenuItemChecked(int command, bool on) override { real_.setMenuItemChecked(command, on); }
     void setMenuItemText(int command, std::string_view text) override { real_.setMenuItemText(command, text); }
     bool askSaveFile(std::string_view fileName, std::string& path, std::string& shownPath) override {
-        return real_.askSaveFile(fileName, path, shownPath);
+        if (saveTo.empty()) return real_.askSaveFile(fileName, path, shownPath);
+        path = shownPath = saveTo;
+        return true;
     }
     std::unique_ptr<dlg::OutputFile> createFile(const std::string& path, dlg::FileError& error) override {
         return real_.createFile(path, error);

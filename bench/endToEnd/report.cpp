@@ -44,5 +44,6 @@ void printRow(const char* name, const Result& r) {
                     medianAndTail(r.inputDelays, "%.2f/%.2f").c_str(), r.cpuPerMB, r.guiCpuPerMB,
                     r.residentPerShown);
     }
+    if (!r.capture.empty()) std::printf("%-26s capture file: %s\n", "", r.capture.c_str());
     std::fflush(stdout);
 }

@@ -15,6 +15,7 @@ struct Result {
     double guiCpuPerMB = 0;  // of it, the GUI thread's
     double residentPerShown = 0;
     std::string failure;  // the run could not be made
+    std::string capture;  // what the capture file held, for runs that saved
 };
 
 void printHeader();

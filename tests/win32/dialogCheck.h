@@ -42,6 +42,7 @@ void checkHost();                    // on the UI thread, in a window of its own
 void checkStartUp(HWND window);
 void checkFailedOpen(HWND window);
 void checkExchange(HWND window, int port);
+void checkCapture(HWND window, int port);
 void checkEnterKeys(HWND window);
 void checkAboutBox(HWND window);
 void checkCloseRequest(HWND window, int port);

@@ -64,6 +64,7 @@ void drive(int port) {
     checkStartUp(window);
     checkFailedOpen(window);
     checkExchange(window, port);
+    checkCapture(window, port);
     checkEnterKeys(window);
     checkAboutBox(window);
     checkCloseRequest(window, port);

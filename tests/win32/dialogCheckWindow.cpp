@@ -71,17 +71,30 @@ void checkResources(HWND window) {
     CHECK(icon != nullptr && icon == LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP)));
 }
 
+std::wstring menuText(HMENU menu, UINT item, UINT by) {
+    wchar_t text[64] = {};
+    GetMenuStringW(menu, item, text, 64, by);
+    return text;
+}
+
+// The system menu ends with a separator, the About item and the capture items.
 void checkSystemMenu(HWND window) {
     HMENU menu = GetSystemMenu(window, FALSE);
     CHECK(menu != nullptr);
     if (menu == nullptr) return;
     const int count = GetMenuItemCount(menu);
-    CHECK(count >= 2);
-    CHECK(GetMenuState(menu, count - 2, MF_BYPOSITION) & MF_SEPARATOR);
-    CHECK(GetMenuItemID(menu, count - 1) == IDM_ABOUT);
-    wchar_t item[64] = {};
-    GetMenuStringW(menu, count - 1, item, 64, MF_BYPOSITION);
-    CHECK(std::wstring(item) == L"关于 Korvane(&A)...");
+    CHECK(count >= 4);
+    CHECK(GetMenuState(menu, count - 4, MF_BYPOSITION) & MF_SEPARATOR);
+    const struct {
+        int command;
+        const wchar_t* text;
+    } items[] = {{IDM_ABOUT, L"关于 Korvane(&A)..."}, {IDM_SAVE, L"保存接收数据(&S)..."},
+                 {IDM_TIMESTAMPS, L"保存时加时间戳(&T)"}};
+    for (int i = 0; i < 3; ++i) {
+        CHECK(GetMenuItemID(menu, count - 3 + i) == static_cast<UINT>(items[i].command));
+        CHECK(menuText(menu, count - 3 + i, MF_BYPOSITION) == items[i].text);
+        CHECK(!(GetMenuState(menu, count - 3 + i, MF_BYPOSITION) & MF_CHECKED));
+    }
 }
 
 void openPort(HWND window, int port) {
@@ -166,6 +179,86 @@ void checkExchange(HWND window, int port) {
     EXPECT_TEXT_SOON(window, IDC_OPEN, L"打开");
     EXPECT_TEXT(window, IDC_STATUS, name + L" 成功关闭!");
     CHECK(IsWindowEnabled(GetDlgItem(window, IDC_PORT)));
+}
+
+namespace {
+
+// The common save dialog the window opened over itself, once it is up; 0 until then.
+HWND saveDialogOver(HWND window) {
+    struct Search {
+        HWND owner;
+        HWND found;
+    } search{window, nullptr};
+    EnumWindows(
+        [](HWND candidate, LPARAM context) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(context);
+            wchar_t name[16] = {};
+            GetClassNameW(candidate, name, 16);
+            if (GetWindow(candidate, GW_OWNER) != s->owner || std::wstring(name) != L"#32770" ||
+                !IsWindowVisible(candidate) || candidate == messageBoxShown())
+                return TRUE;
+            s->found = candidate;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// The file-name box of the save dialog: an edit in the old layout, a combo box in the new.
+int fileNameBox(HWND dialog) { return GetDlgItem(dialog, 0x47C) != nullptr ? 0x47C : 0x480; }
+
+std::string fileContent(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return {};
+    std::string content(1 << 16, '\0');
+    DWORD read = 0;
+    ReadFile(file, content.data(), static_cast<DWORD>(content.size()), &read, nullptr);
+    CloseHandle(file);
+    content.resize(read);
+    return content;
+}
+
+}  // namespace
+
+// A session saved through the system menu: the common save dialog with the port and the time in
+// the file name, then what the module sent while saving, byte for byte, in the file.
+void checkCapture(HWND window, int port) {
+    HMENU menu = GetSystemMenu(window, FALSE);
+    PostMessageW(window, WM_SYSCOMMAND, IDM_TIMESTAMPS, 0);
+    CHECK(waitFor([&] { return (GetMenuState(menu, IDM_TIMESTAMPS, MF_BYCOMMAND) & MF_CHECKED) != 0; }));
+    PostMessageW(window, WM_SYSCOMMAND, IDM_TIMESTAMPS, 0);
+    CHECK(waitFor([&] { return (GetMenuState(menu, IDM_TIMESTAMPS, MF_BYCOMMAND) & MF_CHECKED) == 0; }));
+
+    wchar_t folder[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, folder);
+    const std::wstring path = std::wstring(folder) + L"korvane-capture-check.txt";
+    DeleteFileW(path.c_str());
+    openPort(window, port);
+    click(window, IDC_RXCLEAR);
+    PostMessageW(window, WM_SYSCOMMAND, IDM_SAVE, 0);
+    HWND dialog = nullptr;
+    CHECK(waitFor([&] { return (dialog = saveDialogOver(window)) != nullptr; }));
+    if (dialog == nullptr) return;
+    const std::wstring offered = itemText(dialog, fileNameBox(dialog));
+    const std::wstring prefix = L"COM" + std::to_wstring(port) + L"_";
+    CHECK(offered.rfind(prefix, 0) == 0 && offered.size() == prefix.size() + 19 && offered.substr(offered.size() - 4) == L".txt");
+    if (offered.rfind(prefix, 0) != 0) std::printf("  offered \"%s\"\n", cp936::fromUtf16(offered).c_str());
+    SetDlgItemTextW(dialog, fileNameBox(dialog), path.c_str());
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    CHECK(waitFor([&] { return menuText(menu, IDM_SAVE, MF_BYCOMMAND) == L"停止保存(&S)"; }));
+
+    setItemText(window, IDC_TXTEXT, L"保存 saved\r\n");
+    click(window, IDC_SEND);
+    EXPECT_TEXT_SOON(window, IDC_RXTEXT, L"保存 saved\r\n");
+    PostMessageW(window, WM_SYSCOMMAND, IDM_SAVE, 0);
+    CHECK(waitFor([&] { return menuText(menu, IDM_SAVE, MF_BYCOMMAND) == L"保存接收数据(&S)..."; }));
+    const std::string expected = cp936::fromUtf16(L"保存 saved\r\n");
+    CHECK(waitFor([&] { return fileContent(path) == expected; }));
+    if (fileContent(path) != expected) std::printf("  the file holds \"%s\"\n", fileContent(path).c_str());
+    DeleteFileW(path.c_str());
+    click(window, IDC_OPEN);
+    EXPECT_TEXT_SOON(window, IDC_OPEN, L"打开");
 }
 
 void checkEnterKeys(HWND window) {
