@@ -9,7 +9,8 @@
 //
 // A plain program rather than a Google Benchmark (one run per row, one table): it honours
 // --benchmark_filter=REGEX (runs when "EndToEnd" matches) and --benchmark_list_tests, so that
-// scripts/bench can pick it like the others; other flags are ignored.
+// scripts/bench can pick it like the others; --rows=REGEX runs only the rows whose names it
+// finds (scripts/bench EndToEnd --rows='1.2 MB'); other flags are ignored.
 #include <malloc.h>
 
 #include <atomic>
@@ -251,11 +252,13 @@ bool selected(std::string filter) {
 
 int main(int argc, char** argv) {
     std::string filter;
+    std::regex rows(".");
     bool listOnly = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         if (arg.starts_with("--benchmark_filter=")) filter = arg.substr(std::strlen("--benchmark_filter="));
         if (arg == "--benchmark_list_tests" || arg == "--benchmark_list_tests=true") listOnly = true;
+        if (arg.starts_with("--rows=")) rows = std::regex(std::string(arg.substr(std::strlen("--rows="))));
     }
     if (!selected(filter)) return 0;
     if (listOnly) {
@@ -300,18 +303,26 @@ int main(int argc, char** argv) {
     // Not shown: the first window of the process loads fonts and fills glyph caches.
     measureWindow({"warm-up", Content::text, slowRate, false, 0, seconds(2)}, text);
 
+    const auto chosen = [&](const Run& run) { return std::regex_search(run.name, rows); };
     printHeader();
-    const Result engine = measureEngine(engineRun, text);
-    printRow(engineRun.name, engine);
+    Result engine;
+    if (chosen(engineRun)) {
+        engine = measureEngine(engineRun, text);
+        printRow(engineRun.name, engine);
+    }
     std::vector<Result> streams, filledBoxes;
     for (const Run& run : streamRuns) {
+        if (!chosen(run)) continue;
         streams.push_back(measureWindow(run, bytesOf(run)));
         printRow(run.name, streams.back());
     }
     for (const Run& run : filledBoxRuns) {
+        if (!chosen(run)) continue;
         filledBoxes.push_back(measureWindow(run, bytesOf(run)));
         printRow(run.name, filledBoxes.back());
     }
+    // The ratios need every row.
+    if (streams.size() != std::size(streamRuns) || filledBoxes.size() != std::size(filledBoxRuns)) return 0;
 
     const double emptyP99 = percentile(filledBoxes.front().ticks, 99);
     const double fullP99 = percentile(filledBoxes.back().ticks, 99);
