@@ -1,6 +1,7 @@
 #include "platform/win32/dialogTemplateEx.h"
 
 #include "platform/win32/codePage936.h"
+#include "platform/win32/textBox.h"
 
 using dlg::ControlKind;
 
@@ -46,7 +47,12 @@ NativeControl editControl(const dlg::ControlTemplate& c) {
     if (has(c, dlg::vScroll)) style |= WS_VSCROLL;
     if (has(c, dlg::digitsOnly)) style |= ES_NUMBER;
     if (has(c, dlg::readOnly)) style |= ES_READONLY;
-    return {editClass, style, static_cast<DWORD>(has(c, dlg::sunken) ? WS_EX_CLIENTEDGE : 0)};
+    const DWORD exStyle = has(c, dlg::sunken) ? WS_EX_CLIENTEDGE : 0;
+    // A multi-line box where Enter is not a line break is one the program fills, the receive
+    // box, which may come to hold megabytes: our text box. Where the user writes, the system's
+    // edit control, with its input methods and undo.
+    if (has(c, dlg::multiLine) && !has(c, dlg::wantReturn)) return {0, style, exStyle, textBoxClass()};
+    return {editClass, style, exStyle};
 }
 
 }  // namespace
@@ -129,8 +135,13 @@ void DialogTemplateEx::control(const dlg::ControlTemplate& c) {
     word(static_cast<WORD>(c.width));
     word(static_cast<WORD>(c.height));
     dword(static_cast<DWORD>(c.id));  // noId is IDC_STATIC, -1
-    word(0xFFFF);
-    word(native.classAtom);
+    if (native.className != nullptr) {
+        for (const wchar_t* n = native.className; *n != L'\0'; ++n) word(static_cast<WORD>(*n));
+        word(0);
+    } else {
+        word(0xFFFF);
+        word(native.classAtom);
+    }
     if (c.kind == ControlKind::icon) {  // the icon by its resource ordinal
         word(0xFFFF);
         word(static_cast<WORD>(c.iconId));

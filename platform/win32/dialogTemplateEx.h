@@ -15,6 +15,7 @@ struct NativeControl {
     WORD classAtom;  // the predefined class by ordinal: 0x0080 button .. 0x0085 combo box
     DWORD style;
     DWORD exStyle;
+    const wchar_t* className = nullptr;  // a registered class by name instead (textBox.h)
 };
 NativeControl nativeControl(const dlg::ControlTemplate& control);
 

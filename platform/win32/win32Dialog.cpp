@@ -10,6 +10,7 @@
 #include "platform/win32/outputFile.h"
 #include "platform/win32/programName.h"
 #include "platform/win32/saveDialog.h"
+#include "platform/win32/textBox.h"
 
 using dlg::ControlKind;
 using dlg::EventKind;
@@ -137,6 +138,7 @@ void Win32Dialog::setText(int id, std::string_view text) {
 }
 
 void Win32Dialog::appendText(int id, std::string_view text) {
+    if (isTextBox(item(id))) return appendToTextBox(item(id), shown(text));
     if (isMultiLineEdit(id)) return appendToEdit(item(id), shown(text));
     // The others hold a line at most: setting it whole costs little.
     setText(id, this->text(id) + std::string(text));

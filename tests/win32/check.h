@@ -27,6 +27,7 @@ void checkPortableCode();
 void checkOperations();
 void checkWriteQueue();
 void checkDiscovery();
+void checkTextRows();
 
 }  // namespace smoke
 

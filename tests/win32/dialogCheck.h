@@ -10,6 +10,10 @@
 
 #include "tests/win32/check.h"
 
+namespace dlg {
+class DialogHost;
+}
+
 namespace dialogCheck {
 
 // The windows the host reported ready (dialogReadyHook.h); 0 until then.
@@ -39,6 +43,7 @@ std::wstring dismissMessageBox();
 
 // The groups of checks.
 void checkHost();                    // on the UI thread, in a window of its own
+void checkReceiveBox(dlg::DialogHost& host, HWND window);  // part of checkHost
 void checkStartUp(HWND window);
 void checkFailedOpen(HWND window);
 void checkExchange(HWND window, int port);

@@ -20,6 +20,7 @@ int main() {
         {"operations table", smoke::checkOperations},
         {"write queue", smoke::checkWriteQueue},
         {"port discovery", smoke::checkDiscovery},
+        {"receive box rows", smoke::checkTextRows},
     };
     for (const auto& group : groups) {
         std::printf("-- %s\n", group.name);
