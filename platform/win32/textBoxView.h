@@ -117,6 +117,7 @@ private:
     POINT dragAt_{};
     int wheelRest_ = 0;  // of a wheel turned less than a notch
     SCROLLINFO shownBar_{};  // what the scroll bar was last given
+    SCROLLBARINFO shownThumb_{};  // and how it was last drawn
 };
 
 // The view of a text box window; nullptr for another window.
