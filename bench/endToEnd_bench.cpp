@@ -36,6 +36,7 @@
 #include "bench/endToEnd/report.h"
 #include "bench/endToEnd/streams.h"
 #include "platform/qt/qtDialog.h"
+#include "platform/qt/qtToolkit.h"
 #include "resources/resourceIds.h"
 #include "serial/xbeeComm.h"
 #include "tests/support/ptyPeer.h"
@@ -136,7 +137,7 @@ std::string checkCapture(const Run& run, const std::string& bytes, std::uint64_t
 // The stream into the open window, measured; the window is left open.
 void stream(const Run& run, const std::string& bytes, PtyPeer& peer, MainDialog& dialog,
             ObservedEvents& observed, Result& result) {
-    QtDialog& window = *observed.window;
+    QtDialog& window = *dynamic_cast<QtDialog*>(observed.real);
     if (run.content == Content::randomBytes) click(window, IDC_RXHEX);
     if (run.autoClear) click(window, IDC_AUTOCLEAR);
     openThroughWindow(window, peer);
@@ -191,11 +192,11 @@ Result measureWindow(const Run& run, const std::string& bytes) {
     Result result;
     PtyPeer peer(250);
     ObservedEvents* observed = nullptr;
-    ObservedToolkit toolkit([&](ObservedEvents& events) { observed = &events; });
+    ObservedToolkit<QtToolkit> toolkit([&](ObservedEvents& events) { observed = &events; });
     MainDialog dialog(toolkit);
     QTimer::singleShot(0, [&] {
         stream(run, bytes, peer, dialog, *observed, result);
-        observed->window->windowHandle()->close();
+        dynamic_cast<QtDialog*>(observed->real)->windowHandle()->close();
     });
     dialog.doModal();
     if (run.save != Save::off) result.capture = checkCapture(run, bytes, result.written);
@@ -304,7 +305,7 @@ int main(int argc, char** argv) {
     measureWindow({"warm-up", Content::text, slowRate, false, 0, seconds(2)}, text);
 
     const auto chosen = [&](const Run& run) { return std::regex_search(run.name, rows); };
-    printHeader();
+    printHeader("EndToEnd: the window on the Qt host (offscreen) with the real engine, fed by a pty peer.");
     Result engine;
     if (chosen(engineRun)) {
         engine = measureEngine(engineRun, text);

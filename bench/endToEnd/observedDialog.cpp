@@ -3,7 +3,6 @@
 #include <chrono>
 
 #include "app/mainDialog.h"
-#include "platform/qt/qtDialog.h"
 #include "resources/resourceIds.h"
 
 void ObservedHost::appendText(int id, std::string_view text) {
@@ -12,7 +11,7 @@ void ObservedHost::appendText(int id, std::string_view text) {
 }
 
 bool ObservedEvents::onInitDialog(dlg::DialogHost& real) {
-    window = dynamic_cast<QtDialog*>(&real);
+    this->real = &real;
     host = std::make_unique<ObservedHost>(real);
     return dialog_.onInitDialog(*host);
 }
@@ -24,10 +23,4 @@ dlg::EventResult ObservedEvents::onEvent(const dlg::DialogEvent& event) {
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
     if (afterDisplayTick) afterDisplayTick(took.count());
     return result;
-}
-
-int ObservedToolkit::runModal(const dlg::DialogTemplate& dialog, dlg::DialogEvents& events) {
-    ObservedEvents observed(events);
-    if (prepare_) prepare_(observed);
-    return real_.runModal(dialog, observed);
 }

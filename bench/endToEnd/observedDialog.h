@@ -1,7 +1,8 @@
 #pragma once
-// The program's window as the benchmark sees it: the real Qt host and the real main dialog,
-// with an observer at the dialog-host seam between them. It counts the bytes the logic
-// appends to the receive box and times each display tick, and changes nothing else.
+// The program's window as the benchmarks see it: the real host (Qt, or Win32 under Wine) and
+// the real main dialog, with an observer at the dialog-host seam between them. It counts the
+// bytes the logic appends to the receive box and times each display tick, and changes nothing
+// else.
 
 #include <cstdint>
 #include <functional>
@@ -9,9 +10,6 @@
 #include <string>
 
 #include "platform/dialogHost.h"
-#include "platform/qt/qtToolkit.h"
-
-class QtDialog;
 
 // Forwards every call to the real host; counts what is appended to the receive box.
 class ObservedHost final : public dlg::DialogHost {
@@ -76,8 +74,8 @@ public:
 
     // Called after each display tick with the time the logic took for it, in seconds.
     std::function<void(double)> afterDisplayTick;
-    // The real window and the observer, once the window exists.
-    QtDialog* window = nullptr;
+    // The real window's host and the observer, once the window exists.
+    dlg::DialogHost* real = nullptr;
     std::unique_ptr<ObservedHost> host;
 
     bool onInitDialog(dlg::DialogHost& real) override;
@@ -89,16 +87,22 @@ private:
     dlg::DialogEvents& dialog_;
 };
 
-// The Qt toolkit, running the program's window with the observer in between.
+// A real toolkit (QtToolkit, win32::Win32Toolkit), running the program's window with the
+// observer in between.
+template <class Toolkit>
 class ObservedToolkit final : public dlg::DialogToolkit {
 public:
     explicit ObservedToolkit(std::function<void(ObservedEvents&)> prepare) : prepare_(std::move(prepare)) {}
 
     dlg::IconHandle loadIcon(int iconId) override { return real_.loadIcon(iconId); }
     std::string loadString(int stringId) override { return real_.loadString(stringId); }
-    int runModal(const dlg::DialogTemplate& dialog, dlg::DialogEvents& events) override;
+    int runModal(const dlg::DialogTemplate& dialog, dlg::DialogEvents& events) override {
+        ObservedEvents observed(events);
+        if (prepare_) prepare_(observed);
+        return real_.runModal(dialog, observed);
+    }
 
 private:
-    QtToolkit real_;
+    Toolkit real_;
     std::function<void(ObservedEvents&)> prepare_;  // sees the observer before the window is built
 };

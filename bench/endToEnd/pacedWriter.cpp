@@ -41,11 +41,10 @@ void PacedWriter::run(int fd, const std::string& stream, std::uint64_t bytesPerS
     done_ = true;
 }
 
-void PacedWriter::takeArrived(std::uint64_t received, std::vector<double>& latencies) {
-    const auto now = Clock::now();
+void PacedWriter::takeArrivedAt(std::uint64_t received, Clock::time_point at, std::vector<double>& latencies) {
     const std::lock_guard<std::mutex> lock(marksLock_);
     while (!marks_.empty() && marks_.front().end <= received) {
-        latencies.push_back(std::chrono::duration<double>(now - marks_.front().at).count());
+        latencies.push_back(std::chrono::duration<double>(at - marks_.front().at).count());
         marks_.pop_front();
     }
 }

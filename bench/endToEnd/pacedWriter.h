@@ -30,7 +30,11 @@ public:
 
     // How long ago each write that ends at or before `received` bytes went in, in seconds;
     // those writes are forgotten. Called from the receiving side.
-    void takeArrived(std::uint64_t received, std::vector<double>& latencies);
+    void takeArrived(std::uint64_t received, std::vector<double>& latencies) {
+        takeArrivedAt(received, Clock::now(), latencies);
+    }
+    // The same for `received` bytes noted at `at` (by another process, on this clock).
+    void takeArrivedAt(std::uint64_t received, Clock::time_point at, std::vector<double>& latencies);
 
 private:
     struct Mark {

@@ -18,13 +18,14 @@ std::string medianAndTail(const std::vector<double>& seconds, const char* format
 
 }  // namespace
 
-void printHeader() {
-    std::printf("EndToEnd: the window on the Qt host (offscreen) with the real engine, fed by a pty peer.\n"
+void printHeader(const char* what) {
+    std::printf("%s\n"
                 "KB = 1000 bytes. Times in ms: tick = a display tick's logic and append; latency = from\n"
                 "a peer's write to its last byte in the box; input = from posting a key press to its\n"
                 "handling. CPU = the process's CPU seconds per MB counted (the peer's thread left out),\n"
                 "GUI = the GUI thread's part of it. RSS = resident bytes added per byte in the box\n"
-                "(shown + pre-filled); meaningful where megabytes were shown.\n\n");
+                "(shown + pre-filled); meaningful where megabytes were shown.\n\n",
+                what);
     std::printf("%-26s %8s %8s %8s %5s %13s %14s %13s %8s %8s %7s\n", "run", "written", "counted", "shown",
                 "lost", "tick p50/p99", "latency p50/99", "input p50/99", "CPU s/MB", "GUI s/MB", "RSS B/B");
 }

@@ -18,5 +18,6 @@ struct Result {
     std::string capture;  // what the capture file held, for runs that saved
 };
 
-void printHeader();
+// what: the first sentence, what the rows measure.
+void printHeader(const char* what);
 void printRow(const char* name, const Result& result);
