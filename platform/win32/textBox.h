@@ -12,7 +12,8 @@
 // WM_PASTE, WM_CLEAR. Its lines are its rows, as wrapped. The text reads back
 // exactly as it was given or typed: each line break as it came ("\r\n", "\n" or "\r").
 // The user selects with the mouse and the keys, copies, cuts, pastes, deletes and types; Enter
-// is the dialog's unless the style has ES_WANTRETURN. There is no undo.
+// is the dialog's unless the style has ES_WANTRETURN; with ES_READONLY the user only selects
+// and copies. There is no undo.
 
 #include <string_view>
 

@@ -44,18 +44,19 @@ void TextBoxView::copy() const {
 }
 
 void TextBoxView::cut() {
-    if (anchor_ == caret_) return;
+    if (anchor_ == caret_ || !userMayEdit()) return;
     copy();
     deleteSelection();
 }
 
 void TextBoxView::paste() {
+    if (!userMayEdit()) return;
     std::wstring text = clipboardText(window_);
     if (!text.empty()) replaceSelection(text);
 }
 
 void TextBoxView::deleteSelection() {
-    if (anchor_ != caret_) replaceSelection({});
+    if (anchor_ != caret_ && userMayEdit()) replaceSelection({});
 }
 
 void TextBoxView::contextMenu(POINT screen) {
@@ -66,12 +67,13 @@ void TextBoxView::contextMenu(POINT screen) {
         ClientToScreen(window_, &screen);
     }
     const bool selected = anchor_ != caret_;
+    const bool editable = userMayEdit();
     const auto state = [](bool on) { return static_cast<UINT>(MF_STRING | (on ? MF_ENABLED : MF_GRAYED)); };
     HMENU menu = CreatePopupMenu();
-    AppendMenuW(menu, state(selected), menuCut, L"剪切(&T)");
+    AppendMenuW(menu, state(selected && editable), menuCut, L"剪切(&T)");
     AppendMenuW(menu, state(selected), menuCopy, L"复制(&C)");
-    AppendMenuW(menu, state(IsClipboardFormatAvailable(CF_UNICODETEXT) != FALSE), menuPaste, L"粘贴(&P)");
-    AppendMenuW(menu, state(selected), menuDelete, L"删除(&D)");
+    AppendMenuW(menu, state(editable && IsClipboardFormatAvailable(CF_UNICODETEXT) != FALSE), menuPaste, L"粘贴(&P)");
+    AppendMenuW(menu, state(selected && editable), menuDelete, L"删除(&D)");
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menu, state(!text().empty()), menuSelectAll, L"全选(&A)");
     const auto chosen = static_cast<UINT>(

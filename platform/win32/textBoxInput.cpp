@@ -37,7 +37,7 @@ void TextBoxView::key(WPARAM key) {
         }
         case VK_DELETE:
             if (shift) return cut();
-            if (anchor_ == caret_) return edit(caret_, after(caret_), {});
+            if (anchor_ == caret_ && userMayEdit()) return edit(caret_, after(caret_), {});
             return deleteSelection();
         case VK_INSERT:
             if (control) return copy();
@@ -54,6 +54,10 @@ void TextBoxView::character(wchar_t c) {
         case ctrlC: return copy();
         case ctrlV: return paste();
         case ctrlX: return cut();
+        default: break;
+    }
+    if (!userMayEdit()) return;
+    switch (c) {
         case backspace:
             if (anchor_ == caret_) return edit(before(caret_), caret_, {});
             return deleteSelection();

@@ -78,6 +78,8 @@ public:
 
 private:
     void useFont(HFONT font);  // measures with it and lays the rows out again
+    // Not with ES_READONLY; the program changes the text either way.
+    bool userMayEdit() const { return !(GetWindowLongW(window_, GWL_STYLE) & ES_READONLY); }
     int visibleRows() const;  // whole rows that fit, at least one
     std::size_t lastTop() const;
     // The row the caret shows in: at a wrapped row's end it may show after that row's last

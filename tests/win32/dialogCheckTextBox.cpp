@@ -1,11 +1,12 @@
 // The receive box, our own text box (platform/win32/textBox.h), on the UI thread: what it is
 // given reads back as given, the user's edits, clicks and drags, the clipboard, wrapping and
-// the dialog's font.
+// the dialog's font; a read-only one.
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "platform/dialogHost.h"
+#include "platform/win32/textBox.h"
 #include "resources/resourceIds.h"
 #include "tests/win32/dialogCheck.h"
 
@@ -125,6 +126,20 @@ void checkWrapAndFont(HWND window, HWND box) {
     CHECK(SendMessageW(box, WM_GETFONT, 0, 0) == SendMessageW(window, WM_GETFONT, 0, 0));
 }
 
+// With ES_READONLY the user's edits change nothing; the program's still do.
+void checkReadOnly(HWND window) {
+    HWND box = CreateWindowExW(0, win32::textBoxClass(), L"abc", WS_CHILD | ES_MULTILINE | ES_READONLY, 0, 0, 100, 50,
+                               window, nullptr, GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(box, EM_SETSEL, 0, 1);
+    SendMessageW(box, WM_CHAR, L'x', 0);
+    SendMessageW(box, WM_CUT, 0, 0);
+    SendMessageW(box, WM_KEYDOWN, VK_DELETE, 0);
+    CHECK(windowText(box) == L"abc");
+    SendMessageW(box, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L"z"));
+    CHECK(windowText(box) == L"zbc");
+    DestroyWindow(box);
+}
+
 }  // namespace
 
 void checkReceiveBox(dlg::DialogHost& host, HWND window) {
@@ -133,6 +148,7 @@ void checkReceiveBox(dlg::DialogHost& host, HWND window) {
     checkEdits(box);
     checkMouse(box);
     checkWrapAndFont(window, box);
+    checkReadOnly(window);
     host.setText(IDC_RXTEXT, "");
 }
 
