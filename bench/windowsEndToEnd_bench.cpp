@@ -121,22 +121,26 @@ private:
     std::string folder_;
 };
 
-void fill(Result& result, const Run& run, const Report& report, PacedWriter& writer, Clock::duration rawToSteady) {
+void fill(Result& result, const Run& run, const Report& report, PacedWriter& writer,
+          Clock::duration rawToSteady) {
     result.written = writer.written();
     result.counted = report.counted;
     result.shown = report.shown;
     result.inputDelays = report.inputDelays;
     for (const Report::Tick& t : report.ticks) {
         result.ticks.push_back(t.took);
-        const auto at = std::chrono::duration<double>(static_cast<double>(t.endedAt) / static_cast<double>(report.frequency));
-        writer.takeArrivedAt(t.counted, Clock::time_point(std::chrono::duration_cast<Clock::duration>(at) + rawToSteady),
+        const auto at = std::chrono::duration<double>(static_cast<double>(t.endedAt) /
+                                                      static_cast<double>(report.frequency));
+        writer.takeArrivedAt(t.counted,
+                             Clock::time_point(std::chrono::duration_cast<Clock::duration>(at) + rawToSteady),
                              result.latencies);
     }
     const double mb = static_cast<double>(result.counted) / megabyte;
     result.cpuPerMB = mb > 0 ? report.cpu / mb : 0;
     result.guiCpuPerMB = mb > 0 ? report.gui / mb : 0;
     const std::uint64_t inBox = result.shown + run.prefill;
-    result.residentPerShown = inBox > 0 ? static_cast<double>(report.resident) / static_cast<double>(inBox) : 0;
+    result.residentPerShown =
+        inBox > 0 ? static_cast<double>(report.resident) / static_cast<double>(inBox) : 0;
 }
 
 // One row: a fresh peer and a fresh window under Wine.
@@ -144,8 +148,9 @@ Result measureWindow(const Run& run, const std::string& bytes) {
     Result result;
     PtyPeer peer(windowPort);
     const ControlFile control;
-    WineChild window({KORVANE_WINDOW_RUN, std::to_string(windowPort), std::to_string(run.prefill), control.windowsPath()},
-                     {.comPorts = {{windowPort, peer.slavePath()}}, .gui = true});
+    WineChild window(
+        {KORVANE_WINDOW_RUN, std::to_string(windowPort), std::to_string(run.prefill), control.windowsPath()},
+        {.comPorts = {{windowPort, peer.slavePath()}}, .gui = true});
     if (!window.waitForOutput(" GO")) {  // the line's end: its numbers are in
         result.failure = "the window did not get ready: " + window.output();
         return result;
@@ -155,15 +160,18 @@ Result measureWindow(const Run& run, const std::string& bytes) {
     const auto steady = Clock::now();
     const double readyAt = static_cast<double>(ready.readyAt) / static_cast<double>(ready.frequency);
     const bool sameClock = raw >= readyAt && raw - readyAt < 5;
-    const auto rawToSteady = steady.time_since_epoch() - std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(raw));
+    const auto rawToSteady = steady.time_since_epoch() -
+                             std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(raw));
 
     PacedWriter writer(peer.masterFd(), bytes, run.rate, run.duration);
-    eventually([&] { return writer.done(); }, std::chrono::duration_cast<std::chrono::milliseconds>(run.duration + seconds(5)));
+    eventually([&] { return writer.done(); },
+               std::chrono::duration_cast<std::chrono::milliseconds>(run.duration + seconds(5)));
     control.sayWritten(writer.written());
     const int code = window.wait(seconds(120));
     const Report report = parse(window.output());
     if (code != 0 || !report.ended) {
-        result.failure = "the window ended with " + std::to_string(code) + ": " + window.output().substr(0, 200);
+        result.failure =
+            "the window ended with " + std::to_string(code) + ": " + window.output().substr(0, 200);
         return result;
     }
     fill(result, run, report, writer, rawToSteady);
@@ -206,8 +214,9 @@ int main(int argc, char** argv) {
     // Not shown: the first window after a while starts Wine's server and loads its fonts.
     measureWindow({"warm-up", slowRate, 0, seconds(2)}, text);
 
-    printHeader("WindowsEndToEnd: the native window under Wine (Win32 host, main dialog, serial engine), fed\n"
-                "through a pty mapped as its COM port. CPU is the Wine process's (the wineserver's is not counted).");
+    printHeader(
+        "WindowsEndToEnd: the native window under Wine (Win32 host, main dialog, serial engine), fed\n"
+        "through a pty mapped as its COM port. CPU is the Wine process's (the wineserver's is not counted).");
     std::vector<Result> results;
     for (const Run& run : runs) {
         results.push_back(measureWindow(run, text));
@@ -217,11 +226,13 @@ int main(int argc, char** argv) {
     for (std::size_t empty : {0u, 3u}) {
         const double emptyP99 = percentile(results[empty].ticks, 99);
         const double fullP99 = percentile(results[empty + 2].ticks, 99);
-        std::printf("\n%s: tick p99, box 4 MB / box 0 MB: %.2fx (target <= 2x)", empty == 0 ? "23 KB/s" : "160 KB/s",
-                    emptyP99 > 0 ? fullP99 / emptyP99 : 0.0);
+        std::printf("\n%s: tick p99, box 4 MB / box 0 MB: %.2fx (target <= 2x)",
+                    empty == 0 ? "23 KB/s" : "160 KB/s", emptyP99 > 0 ? fullP99 / emptyP99 : 0.0);
     }
     std::uint64_t lost = 0;
-    for (std::size_t i = 3; i < 6; ++i) lost += results[i].written - std::min(results[i].written, results[i].counted);
-    std::printf("\nlost at 160 KB/s, all three rows: %llu bytes (target 0)\n", static_cast<unsigned long long>(lost));
+    for (std::size_t i = 3; i < 6; ++i)
+        lost += results[i].written - std::min(results[i].written, results[i].counted);
+    std::printf("\nlost at 160 KB/s, all three rows: %llu bytes (target 0)\n",
+                static_cast<unsigned long long>(lost));
     return 0;
 }

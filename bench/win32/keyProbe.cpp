@@ -43,7 +43,8 @@ void KeyProbe::handled() {
     posted_.pop_front();
 }
 
-LRESULT CALLBACK KeyProbe::watch(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self) {
+LRESULT CALLBACK KeyProbe::watch(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                 DWORD_PTR self) {
     if (message == WM_KEYDOWN && wParam == VK_F24) reinterpret_cast<KeyProbe*>(self)->handled();
     return DefSubclassProc(window, message, wParam, lParam);
 }

@@ -1,6 +1,7 @@
 // What a benchmark reads of its own process, on Windows (under Wine: of the Wine process, not
 // of the wineserver).
 #include <windows.h>
+
 #include <psapi.h>
 
 #include "bench/processMeasures.h"

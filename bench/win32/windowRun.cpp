@@ -11,6 +11,7 @@
 // "written <bytes>" and that many are counted (or 2 s more have passed). It prints what it
 // noted and closes the window.
 #include <windows.h>
+
 #include <commctrl.h>
 
 #include <cstdio>
@@ -84,11 +85,12 @@ void finish() {
     run.observed->afterDisplayTick = nullptr;
     const double cpu = processCpuSeconds() - run.cpu0 - run.probe->cpuSeconds();
     const double gui = threadCpuSeconds() - run.gui0;
-    const long long resident = static_cast<long long>(residentBytes()) - static_cast<long long>(run.resident0);
+    const long long resident =
+        static_cast<long long>(residentBytes()) - static_cast<long long>(run.resident0);
     for (const Tick& t : run.ticks) std::printf("TICK %lld %u %.6f\n", t.endedAt, t.counted, t.took);
     for (double d : run.probe->delays()) std::printf("INPUT %.6f\n", d);
-    std::printf("END %u %llu %.6f %.6f %lld\n", counted(), static_cast<unsigned long long>(run.observed->host->shownBytes),
-                cpu, gui, resident);
+    std::printf("END %u %llu %.6f %.6f %lld\n", counted(),
+                static_cast<unsigned long long>(run.observed->host->shownBytes), cpu, gui, resident);
     std::fflush(stdout);
     run.probe.reset();
     PostMessageW(run.window, WM_CLOSE, 0, 0);
@@ -108,7 +110,8 @@ void CALLBACK watch(HWND, UINT, UINT_PTR, DWORD) {
         }
         return;
     }
-    if (counted() >= static_cast<unsigned long long>(run.written) || GetTickCount64() - run.writtenSeenAt > 2000)
+    if (counted() >= static_cast<unsigned long long>(run.written) ||
+        GetTickCount64() - run.writtenSeenAt > 2000)
         finish();
 }
 
@@ -140,7 +143,8 @@ void CALLBACK openPort(HWND window, UINT, UINT_PTR id, DWORD) {
     KillTimer(window, id);
     HWND ports = GetDlgItem(window, IDC_PORT);
     const std::wstring name = L"COM" + std::to_wstring(run.port);
-    LRESULT at = SendMessageW(ports, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(name.c_str()));
+    LRESULT at = SendMessageW(ports, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                              reinterpret_cast<LPARAM>(name.c_str()));
     if (at == CB_ERR) at = SendMessageW(ports, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
     SendMessageW(ports, CB_SETCURSEL, at, 0);
     SendMessageW(GetDlgItem(window, IDC_OPEN), BM_CLICK, 0, 0);
@@ -169,7 +173,8 @@ int main(int argc, char** argv) {
     run.port = std::atoi(argv[1]);
     run.prefill = std::strtoull(argv[2], nullptr, 10);
     run.controlFile = argv[3];
-    const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+    const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
+                                        ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
 
     win32::setDialogReadyHook(onDialogReady);

@@ -35,7 +35,13 @@ void putOnClipboard(HWND owner, const std::wstring& text) {
 }
 
 // The menu's commands, numbered as an edit control's.
-enum MenuCommand : UINT { menuCut = WM_CUT, menuCopy = WM_COPY, menuPaste = WM_PASTE, menuDelete = WM_CLEAR, menuSelectAll = EM_SETSEL };
+enum MenuCommand : UINT {
+    menuCut = WM_CUT,
+    menuCopy = WM_COPY,
+    menuPaste = WM_PASTE,
+    menuDelete = WM_CLEAR,
+    menuSelectAll = EM_SETSEL
+};
 
 }  // namespace
 
@@ -72,12 +78,13 @@ void TextBoxView::contextMenu(POINT screen) {
     HMENU menu = CreatePopupMenu();
     AppendMenuW(menu, state(selected && editable), menuCut, L"剪切(&T)");
     AppendMenuW(menu, state(selected), menuCopy, L"复制(&C)");
-    AppendMenuW(menu, state(editable && IsClipboardFormatAvailable(CF_UNICODETEXT) != FALSE), menuPaste, L"粘贴(&P)");
+    AppendMenuW(menu, state(editable && IsClipboardFormatAvailable(CF_UNICODETEXT) != FALSE), menuPaste,
+                L"粘贴(&P)");
     AppendMenuW(menu, state(selected && editable), menuDelete, L"删除(&D)");
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menu, state(!text().empty()), menuSelectAll, L"全选(&A)");
-    const auto chosen = static_cast<UINT>(
-        TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, screen.x, screen.y, 0, window_, nullptr));
+    const auto chosen = static_cast<UINT>(TrackPopupMenu(
+        menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, screen.x, screen.y, 0, window_, nullptr));
     DestroyMenu(menu);
     switch (chosen) {
         case menuCut: return cut();

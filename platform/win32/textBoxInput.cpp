@@ -23,12 +23,8 @@ void TextBoxView::key(WPARAM key) {
         case VK_RIGHT: return moveCaret(control ? wordAfter(caret_) : after(caret_), shift);
         case VK_UP: return moveVertically(-1, shift);
         case VK_DOWN: return moveVertically(1, shift);
-        case VK_PRIOR:
-            scrollRows(-page);
-            return moveVertically(-page, shift);
-        case VK_NEXT:
-            scrollRows(page);
-            return moveVertically(page, shift);
+        case VK_PRIOR: scrollRows(-page); return moveVertically(-page, shift);
+        case VK_NEXT: scrollRows(page); return moveVertically(page, shift);
         case VK_HOME: return moveCaret(control ? 0 : rows_.rowStart(caretRow()), shift);
         case VK_END: {
             if (control) return moveCaret(text().size(), shift);
@@ -85,8 +81,10 @@ void TextBoxView::mouseMove(POINT at) {
     RECT client{};
     GetClientRect(window_, &client);
     // Above or below the box the timer scrolls; the caret follows the pointer meanwhile.
-    if (at.y < 0 || at.y >= client.bottom) SetTimer(window_, dragTimer, 50, nullptr);
-    else KillTimer(window_, dragTimer);
+    if (at.y < 0 || at.y >= client.bottom)
+        SetTimer(window_, dragTimer, 50, nullptr);
+    else
+        KillTimer(window_, dragTimer);
     bool atRowEnd = false;
     const std::size_t offset = offsetAtPoint(at, atRowEnd);
     if (offset != caret_ || atRowEnd != caretAtRowEnd_) moveCaret(offset, true, atRowEnd);
@@ -99,8 +97,10 @@ void TextBoxView::dragTick() {
     }
     RECT client{};
     GetClientRect(window_, &client);
-    if (dragAt_.y < 0) scrollRows(-1);
-    else if (dragAt_.y >= client.bottom) scrollRows(1);
+    if (dragAt_.y < 0)
+        scrollRows(-1);
+    else if (dragAt_.y >= client.bottom)
+        scrollRows(1);
     bool atRowEnd = false;
     moveCaret(offsetAtPoint(dragAt_, atRowEnd), true, atRowEnd);
 }

@@ -22,8 +22,9 @@ void TextBoxView::paint() {
     // The parent chooses the colours, as it does for an edit control (for a disabled one, those
     // of static text).
     const bool enabled = IsWindowEnabled(window_) != FALSE;
-    auto brush = reinterpret_cast<HBRUSH>(SendMessageW(GetParent(window_), enabled ? WM_CTLCOLOREDIT : WM_CTLCOLORSTATIC,
-                                                       reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(window_)));
+    auto brush = reinterpret_cast<HBRUSH>(
+        SendMessageW(GetParent(window_), enabled ? WM_CTLCOLOREDIT : WM_CTLCOLORSTATIC,
+                     reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(window_)));
     if (brush == nullptr) brush = GetSysColorBrush(enabled ? COLOR_WINDOW : COLOR_BTNFACE);
     if (!enabled) SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
     const HGDIOBJ oldFont = SelectObject(dc, font_);
@@ -58,7 +59,8 @@ void TextBoxView::paintRow(HDC dc, std::size_t row, int y, int width) {
     const int bottom = y + lineHeight_;
 
     drawPiece(dc, {0, y, margin, bottom}, nullptr, 0, nullptr);
-    if (from > 0) drawPiece(dc, {at[0], y, at[from], bottom}, chars.data(), static_cast<UINT>(from), advances.data());
+    if (from > 0)
+        drawPiece(dc, {at[0], y, at[from], bottom}, chars.data(), static_cast<UINT>(from), advances.data());
     if (to > from) {
         const COLORREF text = SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
         const COLORREF back = SetBkColor(dc, GetSysColor(COLOR_HIGHLIGHT));

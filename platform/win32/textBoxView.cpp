@@ -98,7 +98,8 @@ void TextBoxView::moveVertically(std::ptrdiff_t rows, bool extend) {
     const std::size_t from = caretRow();
     const int x = goalX_ >= 0 ? goalX_ : rows_.xOf(from, caret_);
     const auto last = static_cast<std::ptrdiff_t>(rowCount()) - 1;
-    const auto row = static_cast<std::size_t>(std::clamp(static_cast<std::ptrdiff_t>(from) + rows, std::ptrdiff_t{0}, last));
+    const auto row = static_cast<std::size_t>(
+        std::clamp(static_cast<std::ptrdiff_t>(from) + rows, std::ptrdiff_t{0}, last));
     const std::size_t to = rows_.offsetAt(row, x);
     moveCaret(to, extend, rows_.wraps(row) && to == rows_.rowEnd(row));
     goalX_ = x;
@@ -122,7 +123,8 @@ std::size_t TextBoxView::after(std::size_t offset) const {
     const std::wstring& t = text();
     if (offset >= t.size()) return t.size();
     if (offset + 1 < t.size() && t[offset] == L'\r' && t[offset + 1] == L'\n') return offset + 2;
-    if (offset + 1 < t.size() && isHighSurrogate(t[offset]) && isLowSurrogate(t[offset + 1])) return offset + 2;
+    if (offset + 1 < t.size() && isHighSurrogate(t[offset]) && isLowSurrogate(t[offset + 1]))
+        return offset + 2;
     return offset + 1;
 }
 
@@ -177,8 +179,10 @@ void TextBoxView::scrollRows(std::ptrdiff_t rows) {
 void TextBoxView::scrollToCaret() {
     const std::size_t row = caretRow();
     const auto shown = static_cast<std::size_t>(visibleRows());
-    if (row < top_) scrollTo(row);
-    else if (row >= top_ + shown) scrollTo(row - shown + 1);
+    if (row < top_)
+        scrollTo(row);
+    else if (row >= top_ + shown)
+        scrollTo(row - shown + 1);
 }
 
 void TextBoxView::verticalScroll(int request) {
@@ -214,9 +218,13 @@ void TextBoxView::wheel(int delta) {
 void TextBoxView::updateScrollBar() {
     if (!(GetWindowLongW(window_, GWL_STYLE) & WS_VSCROLL)) return;
     // Kept when the text fits, only disabled: the rows' width never changes with it.
-    SCROLLINFO bar{sizeof bar, SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL, 0,
-                   static_cast<int>(std::min<std::size_t>(rowCount() - 1, INT_MAX)), static_cast<UINT>(visibleRows()),
-                   static_cast<int>(std::min<std::size_t>(top_, INT_MAX)), 0};
+    SCROLLINFO bar{sizeof bar,
+                   SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL,
+                   0,
+                   static_cast<int>(std::min<std::size_t>(rowCount() - 1, INT_MAX)),
+                   static_cast<UINT>(visibleRows()),
+                   static_cast<int>(std::min<std::size_t>(top_, INT_MAX)),
+                   0};
     if (bar.nMax == shownBar_.nMax && bar.nPage == shownBar_.nPage && bar.nPos == shownBar_.nPos) return;
     shownBar_ = bar;
     // Drawing the bar costs more than the rest of an append (4 ms under Wine), and with a long
@@ -225,7 +233,8 @@ void TextBoxView::updateScrollBar() {
     SCROLLBARINFO now{};
     now.cbSize = sizeof now;
     GetScrollBarInfo(window_, OBJID_VSCROLL, &now);
-    const bool same = now.xyThumbTop == shownThumb_.xyThumbTop && now.xyThumbBottom == shownThumb_.xyThumbBottom &&
+    const bool same = now.xyThumbTop == shownThumb_.xyThumbTop &&
+                      now.xyThumbBottom == shownThumb_.xyThumbBottom &&
                       now.rgstate[0] == shownThumb_.rgstate[0];
     if (same) return;
     shownThumb_ = now;
@@ -320,8 +329,10 @@ std::wstring TextBoxView::selectedText() const {
     const std::wstring& t = text();
     for (std::size_t i = from; i < to; ++i) {
         if (t[i] == L'\r' && i + 1 < to && t[i + 1] == L'\n') continue;  // written with the '\n'
-        if (isBreak(t[i])) out += L"\r\n";
-        else out += t[i];
+        if (isBreak(t[i]))
+            out += L"\r\n";
+        else
+            out += t[i];
     }
     return out;
 }

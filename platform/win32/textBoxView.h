@@ -25,8 +25,8 @@ public:
 
     // ---- text
     const std::wstring& text() const { return rows_.text(); }
-    void setText(std::wstring_view text);  // the caret at the start, the view at the top
-    void append(std::wstring_view text);   // nothing the user sees moves
+    void setText(std::wstring_view text);           // the caret at the start, the view at the top
+    void append(std::wstring_view text);            // nothing the user sees moves
     void replaceSelection(std::wstring_view text);  // the caret after it, in view
 
     // ---- selection, in UTF-16 units; the caret is at `caret`, the other end at `anchor`
@@ -117,8 +117,8 @@ private:
     bool focused_ = false;
     bool dragging_ = false;
     POINT dragAt_{};
-    int wheelRest_ = 0;  // of a wheel turned less than a notch
-    SCROLLINFO shownBar_{};  // what the scroll bar was last given
+    int wheelRest_ = 0;           // of a wheel turned less than a notch
+    SCROLLINFO shownBar_{};       // what the scroll bar was last given
     SCROLLBARINFO shownThumb_{};  // and how it was last drawn
 };
 

@@ -12,7 +12,9 @@ namespace {
 
 constexpr wchar_t className[] = L"KorvaneTextBox";
 
-POINT pointFrom(LPARAM lParam) { return {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))}; }
+POINT pointFrom(LPARAM lParam) {
+    return {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+}
 
 // An edit control's answer: -1 when either end does not fit in 16 bits.
 LRESULT getSelection(const TextBoxView& view, WPARAM start, LPARAM end) {
@@ -87,7 +89,10 @@ bool editMessage(TextBoxView& view, UINT message, WPARAM wParam, LPARAM lParam, 
             view.scrollRows(static_cast<int>(lParam));
             result = TRUE;
             return true;
-        case EM_SCROLLCARET: view.scrollToCaret(); result = TRUE; return true;
+        case EM_SCROLLCARET:
+            view.scrollToCaret();
+            result = TRUE;
+            return true;
         case EM_SETLIMITTEXT: return true;  // no limit but memory
         case WM_COPY: view.copy(); return true;
         case WM_CUT: view.cut(); return true;
@@ -98,7 +103,8 @@ bool editMessage(TextBoxView& view, UINT message, WPARAM wParam, LPARAM lParam, 
 }
 
 // Messages from the user and the system to the window; false for the others.
-bool windowMessage(HWND window, TextBoxView& view, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+bool windowMessage(HWND window, TextBoxView& view, UINT message, WPARAM wParam, LPARAM lParam,
+                   LRESULT& result) {
     result = 0;
     switch (message) {
         case WM_PAINT: view.paint(); return true;
@@ -172,7 +178,8 @@ const wchar_t* textBoxClass() {
 
 TextBoxView* textBoxView(HWND window) {
     // By the class's procedure, which a subclassed window keeps.
-    if (window == nullptr || GetClassLongPtrW(window, GCLP_WNDPROC) != reinterpret_cast<ULONG_PTR>(&textBoxProc))
+    if (window == nullptr ||
+        GetClassLongPtrW(window, GCLP_WNDPROC) != reinterpret_cast<ULONG_PTR>(&textBoxProc))
         return nullptr;
     return reinterpret_cast<TextBoxView*>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }

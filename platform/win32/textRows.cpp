@@ -36,7 +36,8 @@ std::size_t TextRows::replace(std::size_t from, std::size_t to, std::wstring_vie
     // not the rows before that one; one more back covers an edit at a row's first character.
     std::size_t first = rowOf(from > 0 ? from - 1 : 0);
     if (first > 0) --first;
-    const auto kept = std::lower_bound(starts_.begin() + static_cast<std::ptrdiff_t>(first) + 1, starts_.end(), to);
+    const auto kept =
+        std::lower_bound(starts_.begin() + static_cast<std::ptrdiff_t>(first) + 1, starts_.end(), to);
     std::vector<std::size_t> old(kept, starts_.end());
     starts_.resize(first + 1);
     text_.replace(from, to - from, with);
@@ -87,12 +88,15 @@ std::size_t TextRows::nextRowStart(std::size_t start) const {
 std::size_t TextRows::rowEnd(std::size_t row) const {
     if (row + 1 >= starts_.size()) return text_.size();
     const std::size_t next = starts_[row + 1];
-    if (text_[next - 1] == L'\n') return next >= starts_[row] + 2 && text_[next - 2] == L'\r' ? next - 2 : next - 1;
+    if (text_[next - 1] == L'\n')
+        return next >= starts_[row] + 2 && text_[next - 2] == L'\r' ? next - 2 : next - 1;
     if (text_[next - 1] == L'\r') return next - 1;
     return next;
 }
 
-bool TextRows::wraps(std::size_t row) const { return row + 1 < starts_.size() && rowEnd(row) == starts_[row + 1]; }
+bool TextRows::wraps(std::size_t row) const {
+    return row + 1 < starts_.size() && rowEnd(row) == starts_[row + 1];
+}
 
 std::size_t TextRows::rowOf(std::size_t offset) const {
     const auto after = std::upper_bound(starts_.begin(), starts_.end(), offset);
@@ -111,7 +115,8 @@ std::size_t TextRows::offsetAt(std::size_t row, int x) const {
     int left = 0;
     for (std::size_t i = starts_[row]; i < end;) {
         // A surrogate pair is one character: the caret never goes between its halves.
-        const std::size_t units = isHighSurrogate(text_[i]) && i + 1 < end && isLowSurrogate(text_[i + 1]) ? 2 : 1;
+        const std::size_t units =
+            isHighSurrogate(text_[i]) && i + 1 < end && isLowSurrogate(text_[i + 1]) ? 2 : 1;
         int advance = 0;
         for (std::size_t u = 0; u < units; ++u) advance += widths_.of(text_[i + u], left + advance);
         if (x < left + advance / 2) return i;

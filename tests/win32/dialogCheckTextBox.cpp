@@ -55,19 +55,23 @@ struct EditCase {
     DWORD afterStart, afterEnd;
 };
 
+// clang-format off
 const EditCase editCases[] = {
     {"a typed character replaces the selection", L"abc", 1, 2, {{WM_CHAR, L'X'}}, L"aXc", 2, 2},
     {"Backspace removes a CR LF whole", L"a\r\nb", 3, 3, {{WM_CHAR, 0x08}}, L"ab", 1, 1},
     {"Delete removes a lone LF", L"a\nb", 1, 1, {{WM_KEYDOWN, VK_DELETE}}, L"ab", 1, 1},
     {"the caret steps over a CR LF", L"a\r\nb", 1, 1, {{WM_KEYDOWN, VK_RIGHT}}, L"a\r\nb", 3, 3},
-    {"the caret steps over a surrogate pair", L"\xD83D\xDE00!", 2, 2, {{WM_KEYDOWN, VK_LEFT}}, L"\xD83D\xDE00!", 0, 0},
-    {"End goes to the line's end, before its break", L"ab\r\ncd", 0, 0, {{WM_KEYDOWN, VK_END}}, L"ab\r\ncd", 2, 2},
+    {"the caret steps over a surrogate pair",
+     L"\xD83D\xDE00!", 2, 2, {{WM_KEYDOWN, VK_LEFT}}, L"\xD83D\xDE00!", 0, 0},
+    {"End goes to the line's end, before its break",
+     L"ab\r\ncd", 0, 0, {{WM_KEYDOWN, VK_END}}, L"ab\r\ncd", 2, 2},
     {"Ctrl+A selects everything", L"a\nb", 1, 1, {{WM_CHAR, 0x01}}, L"a\nb", 0, 3},
     {"a cut and a paste put the text back, its break written CR LF",
      L"a\nbc", 0, 3, {{WM_CUT}, {WM_PASTE}}, L"a\r\nbc", 4, 4},
     {"a copy leaves the text; what is pasted replaces the selection",
      L"xyz", 0, 1, {{WM_COPY}, {EM_SETSEL, 2, 3}, {WM_PASTE}}, L"xyx", 3, 3},
 };
+// clang-format on
 
 std::pair<DWORD, DWORD> selectionOf(HWND box) {
     DWORD start = 0;
@@ -81,7 +85,8 @@ void checkEdits(HWND box) {
         SetWindowTextW(box, c.text.c_str());
         SendMessageW(box, EM_SETSEL, c.selectionStart, c.selectionEnd);
         for (const Message& m : c.messages) SendMessageW(box, m.message, m.wParam, m.lParam);
-        const bool right = windowText(box) == c.after && selectionOf(box) == std::make_pair(c.afterStart, c.afterEnd);
+        const bool right =
+            windowText(box) == c.after && selectionOf(box) == std::make_pair(c.afterStart, c.afterEnd);
         CHECK(right);
         if (!right) {
             const auto [start, end] = selectionOf(box);
@@ -128,8 +133,8 @@ void checkWrapAndFont(HWND window, HWND box) {
 
 // With ES_READONLY the user's edits change nothing; the program's still do.
 void checkReadOnly(HWND window) {
-    HWND box = CreateWindowExW(0, win32::textBoxClass(), L"abc", WS_CHILD | ES_MULTILINE | ES_READONLY, 0, 0, 100, 50,
-                               window, nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND box = CreateWindowExW(0, win32::textBoxClass(), L"abc", WS_CHILD | ES_MULTILINE | ES_READONLY, 0, 0,
+                               100, 50, window, nullptr, GetModuleHandleW(nullptr), nullptr);
     SendMessageW(box, EM_SETSEL, 0, 1);
     SendMessageW(box, WM_CHAR, L'x', 0);
     SendMessageW(box, WM_CUT, 0, 0);

@@ -104,8 +104,9 @@ struct Random {
 };
 
 std::wstring randomPiece(Random& random) {
-    static const wchar_t* const parts[] = {L"word ", L"longerword", L"中文", L"\r\n", L"\n", L"\r", L" ",
-                                           L"\t", L"x", L"0123456789abcdef", L"行"};
+    static const wchar_t* const parts[] = {L"word ", L"longerword", L"中文", L"\r\n", L"\n",
+                                           L"\r",    L" ",          L"\t",   L"x",    L"0123456789abcdef",
+                                           L"行"};
     std::wstring piece;
     for (std::uint32_t n = random.next(6); n > 0; --n) piece += parts[random.next(std::size(parts))];
     return piece;
@@ -120,11 +121,14 @@ void checkEditsKeepTheLayout() {
         const std::size_t size = rows.size();
         const std::size_t from = size > 0 ? random.next(static_cast<std::uint32_t>(size + 1)) : 0;
         const std::size_t to = from + (random.next(3) == 0 ? random.next(8) : 0);
-        if (random.next(2) == 0) rows.append(randomPiece(random));
-        else rows.replace(from, to, randomPiece(random));
+        if (random.next(2) == 0)
+            rows.append(randomPiece(random));
+        else
+            rows.replace(from, to, randomPiece(random));
         TextRows fresh(widths(), 73);
         fresh.assign(rows.text());
-        if (startsOf(rows) != startsOf(fresh) && mismatches++ < 3) std::printf("  step %d: the rows differ\n", step);
+        if (startsOf(rows) != startsOf(fresh) && mismatches++ < 3)
+            std::printf("  step %d: the rows differ\n", step);
     }
     CHECK(mismatches == 0);
     // And after the width changes.
