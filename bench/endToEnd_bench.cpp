@@ -10,7 +10,7 @@
 // A plain program rather than a Google Benchmark (one run per row, one table): it honours
 // --benchmark_filter=REGEX (runs when "EndToEnd" matches) and --benchmark_list_tests, so that
 // scripts/bench can pick it like the others; --rows=REGEX runs only the rows whose names it
-// finds (scripts/bench EndToEnd --rows='1.2 MB'); other flags are ignored.
+// finds (scripts/bench ^EndToEnd --rows='1.2 MB'); other flags are ignored.
 #include <malloc.h>
 
 #include <atomic>
