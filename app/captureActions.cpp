@@ -78,24 +78,23 @@ void MainDialog::onTimeStampsCommand() {
     host().setMenuItemChecked(IDM_TIMESTAMPS, captureTimeStamps_);
 }
 
-// After the port has closed, the capture goes on until the bytes it received are all taken.
-void MainDialog::captureStep(const std::uint8_t* bytes, std::uint32_t count) {
-    if (!capture_) return;
+void MainDialog::captureTaken(const std::uint8_t* bytes, std::uint32_t count) {
     SYSTEMTIME local{};
     os::GetLocalTime(&local);
     capture_->write(captureStream_.next(bytes, count, local, os::GetTickCount64()));
+}
+
+// After the port has closed, the capture goes on until the bytes it received are all taken.
+void MainDialog::captureStep(const std::uint8_t* bytes, std::uint32_t count) {
+    if (!capture_) return;
+    captureTaken(bytes, count);
     if (capture_->failure() || (!portOpen() && length(&rxQueue) == 0)) stopCapture();
 }
 
 // The program ends: what the queue still holds goes into the file, not to the screen.
 void MainDialog::drainIntoCapture() {
-    if (!capture_) return;
-    SYSTEMTIME local{};
-    os::GetLocalTime(&local);
-    while (length(&rxQueue) > 0) {
-        const std::uint32_t n = get(&rxQueue, rxDisplayBuffer.get(), displayChunkMax);
-        capture_->write(captureStream_.next(rxDisplayBuffer.get(), n, local, os::GetTickCount64()));
-    }
+    while (capture_ && length(&rxQueue) > 0)
+        captureTaken(rxDisplayBuffer.get(), get(&rxQueue, rxDisplayBuffer.get(), displayChunkMax));
 }
 
 void MainDialog::reportCaptureFailures() {

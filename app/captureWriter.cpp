@@ -36,6 +36,7 @@ std::optional<dlg::FileError> CaptureWriter::failure() const {
 
 void CaptureWriter::run() {
     Clock::time_point flushed = Clock::now();
+    bool unflushed = false;  // bytes written since the last flush
     std::unique_lock<std::mutex> hold(lock_);
     for (;;) {
         wake_.wait_until(hold, flushed + flushPeriod, [&] { return finishing_ || pending_.size() >= batchBytes; });
@@ -44,10 +45,15 @@ void CaptureWriter::run() {
         const bool last = finishing_;
         hold.unlock();
 
-        const bool flush = last || Clock::now() >= flushed + flushPeriod;
+        // Each period ends with a flush, unless nothing was written in it: an idle capture
+        // leaves the disk alone.
+        const bool periodEnded = last || Clock::now() >= flushed + flushPeriod;
+        unflushed = unflushed || !batch.empty();
+        const bool flush = periodEnded && unflushed;
         dlg::FileError error;
         const bool written = writeOut(batch, flush, last, error);
-        if (flush) flushed = Clock::now();
+        if (periodEnded) flushed = Clock::now();
+        if (flush) unflushed = false;
 
         hold.lock();
         if (!written) {

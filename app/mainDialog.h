@@ -114,6 +114,7 @@ private:
     void startCapture();
     void stopCapture();
     void captureStep(const std::uint8_t* bytes, std::uint32_t count);
+    void captureTaken(const std::uint8_t* bytes, std::uint32_t count);  // into the file
     void drainIntoCapture();
     void reportCaptureFailures();
 

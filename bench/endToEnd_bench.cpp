@@ -35,6 +35,7 @@
 #include "bench/endToEnd/pacedWriter.h"
 #include "bench/endToEnd/report.h"
 #include "bench/endToEnd/streams.h"
+#include "bench/endToEnd/tableFlags.h"
 #include "platform/qt/qtDialog.h"
 #include "platform/qt/qtToolkit.h"
 #include "resources/resourceIds.h"
@@ -240,29 +241,12 @@ Result measureEngine(const Run& run, const std::string& bytes) {
     return result;
 }
 
-// Google Benchmark's meaning of the filter: a regular expression searched in the name, or,
-// after a leading '-', one that must not be found.
-bool selected(std::string filter) {
-    if (filter.empty() || filter == "all") return true;
-    const bool negative = filter.front() == '-';
-    if (negative) filter.erase(0, 1);
-    return std::regex_search("EndToEnd", std::regex(filter)) != negative;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string filter;
-    std::regex rows(".");
-    bool listOnly = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (arg.starts_with("--benchmark_filter=")) filter = arg.substr(std::strlen("--benchmark_filter="));
-        if (arg == "--benchmark_list_tests" || arg == "--benchmark_list_tests=true") listOnly = true;
-        if (arg.starts_with("--rows=")) rows = std::regex(std::string(arg.substr(std::strlen("--rows="))));
-    }
-    if (!selected(filter)) return 0;
-    if (listOnly) {
+    const TableFlags flags = readTableFlags(argc, argv, "EndToEnd");
+    if (!flags.selected) return 0;
+    if (flags.listOnly) {
         std::puts("EndToEnd");
         return 0;
     }
@@ -304,7 +288,7 @@ int main(int argc, char** argv) {
     // Not shown: the first window of the process loads fonts and fills glyph caches.
     measureWindow({"warm-up", Content::text, slowRate, false, 0, seconds(2)}, text);
 
-    const auto chosen = [&](const Run& run) { return std::regex_search(run.name, rows); };
+    const auto chosen = [&](const Run& run) { return std::regex_search(run.name, flags.rows); };
     printHeader("EndToEnd: the window on the Qt host (offscreen) with the real engine, fed by a pty peer.");
     Result engine;
     if (chosen(engineRun)) {

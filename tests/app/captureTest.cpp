@@ -101,6 +101,11 @@ TEST(CaptureWriter, WritesEverythingInOrderThenFlushesAndCloses) {
     EXPECT_TRUE(w.file->closed);
     EXPECT_GE(w.file->flushes, 1);
     EXPECT_FALSE(w.writer.failure());
+
+    WriterOnFakeFile idle;
+    ASSERT_TRUE(idle.finished());
+    EXPECT_TRUE(idle.file->closed);
+    EXPECT_EQ(idle.file->flushes, 0) << "nothing written, nothing to flush";
 }
 
 // A failure ends the writing; the file keeps what was written before it.
