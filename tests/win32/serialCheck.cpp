@@ -109,8 +109,9 @@ bool receiveStream(int number, std::size_t count) {
                         static_cast<int>(rxQueue.overflow.load()));
             return false;
         }
-        // Each whole block taken lets the peer send the next.
-        if (n > 0 && (taken % receiveBlock == 0 || taken == count) && !writeAll(comm, &blockAck, 1)) return false;
+        // Each whole block taken lets the peer send the next. None follows the last, so it gets
+        // no answer: the close would purge an answer the peer has not read yet.
+        if (n > 0 && taken % receiveBlock == 0 && taken < count && !writeAll(comm, &blockAck, 1)) return false;
     }
     std::printf("received %zu of %zu bytes, overflow %d\n", taken, count, static_cast<int>(rxQueue.overflow.load()));
     comm.closePort();
