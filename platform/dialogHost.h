@@ -36,6 +36,7 @@ enum class EventKind {
     paint,           // the window needs painting
     queryDragIcon,   // the system asks which icon to show while the minimized window is dragged
     close,           // close request: title-bar button, Alt+F4, Close in the system menu
+    devicesChanged,  // serial devices may have come or gone (after watchDevices); id unused
 };
 
 struct DialogEvent {
@@ -123,6 +124,11 @@ public:
     virtual bool askSaveFile(std::string_view fileName, std::string& path, std::string& shownPath) = 0;
     // Creates the file at path for writing, emptying one that is there; null and why on failure.
     virtual std::unique_ptr<OutputFile> createFile(const std::string& path, FileError& error) = 0;
+
+    // From now on the host tells devicesChanged when serial devices appear or go (an adapter
+    // plugged in or pulled, a virtual port's link made or removed). A burst of system
+    // notifications may come as one event; an event may also come when nothing changed.
+    virtual void watchDevices() = 0;
 
     // One icon as the window's big and small icon.
     virtual void setIcon(IconHandle icon) = 0;

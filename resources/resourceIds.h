@@ -13,6 +13,7 @@ inline constexpr int IDS_ABOUT = 101;
 inline constexpr int IDM_ABOUT = 16;
 inline constexpr int IDM_SAVE = 32;        // 保存接收数据 / 停止保存
 inline constexpr int IDM_TIMESTAMPS = 48;  // 保存时加时间戳, a switch
+inline constexpr int IDM_RECONNECT = 64;   // 断开后自动重连, a switch, on at start
 
 // Controls of the main dialog
 inline constexpr int IDC_PORT = 1000;

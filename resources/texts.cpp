@@ -41,6 +41,7 @@ extern const char aboutMenuItem[] = "关于 Korvane(&A)...";
 extern const char saveMenuItem[] = "保存接收数据(&S)...";
 extern const char stopSavingMenuItem[] = "停止保存(&S)";
 extern const char timeStampsMenuItem[] = "保存时加时间戳(&T)";
+extern const char reconnectMenuItem[] = "断开后自动重连(&R)";
 
 extern const char enterInteger[] = "请键入一个整数。";
 extern const char enterIntegerInRange[] = "“请填入一个在%1和%2之间的整数。”";
@@ -54,6 +55,9 @@ extern const char portNotOpened[] = "串口设备没有打开成功";
 extern const char hexLengthInvalid[] = "十六进制数据长度无效!";
 extern const char packetSizeSet[] = "接收包大小设置成功!";
 extern const char receiveOverflow[] = "接收溢出，已丢失 %u 字节";
+extern const char portLost[] = "COM%d 连接已断开!";
+extern const char portLostWaiting[] = "COM%d 已断开，等待重新连接…";
+extern const char portReconnected[] = "COM%d 已重新连接!";
 
 extern const char saveFailed[] = "接收数据保存失败：%s\n文件：%s";
 extern const char saveFolderMissing[] = "文件夹不存在";

@@ -47,6 +47,8 @@ extern const char aboutMenuItem[];
 extern const char saveMenuItem[];
 extern const char stopSavingMenuItem[];  // the save item while saving
 extern const char timeStampsMenuItem[];
+// The system menu's switch for reopening a lost port
+extern const char reconnectMenuItem[];
 
 // Data exchange
 extern const char enterInteger[];
@@ -62,6 +64,10 @@ extern const char portNotOpened[];
 extern const char hexLengthInvalid[];
 extern const char packetSizeSet[];
 extern const char receiveOverflow[];  // %u: bytes dropped since the port was opened
+// A port whose device went away (%d: the port number)
+extern const char portLost[];
+extern const char portLostWaiting[];  // while it is reopened once the device is back
+extern const char portReconnected[];
 
 // A capture that cannot go on: %s the reason, then %s the file
 extern const char saveFailed[];

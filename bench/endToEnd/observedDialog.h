@@ -50,6 +50,7 @@ public:
     std::unique_ptr<dlg::OutputFile> createFile(const std::string& path, dlg::FileError& error) override {
         return real_.createFile(path, error);
     }
+    void watchDevices() override { real_.watchDevices(); }
     void setIcon(dlg::IconHandle icon) override { real_.setIcon(icon); }
     bool isMinimized() const override { return real_.isMinimized(); }
     dlg::Size clientSize() const override { return real_.clientSize(); }

@@ -67,6 +67,7 @@ public:
     void setMenuItemText(int command, std::string_view text) override;
     bool askSaveFile(std::string_view fileName, std::string& path, std::string& shownPath) override;
     std::unique_ptr<dlg::OutputFile> createFile(const std::string& path, dlg::FileError& error) override;
+    void watchDevices() override {}  // not yet
     void setIcon(dlg::IconHandle icon) override;
     bool isMinimized() const override;
     dlg::Size clientSize() const override;

@@ -197,6 +197,8 @@ dlg::EventResult FakeDialogHost::systemCommand(int command) {
     return events_->onEvent({dlg::EventKind::systemCommand, command});
 }
 
+dlg::EventResult FakeDialogHost::devicesChanged() { return events_->onEvent({dlg::EventKind::devicesChanged}); }
+
 dlg::EventResult FakeDialogHost::paint() { return events_->onEvent({dlg::EventKind::paint, 0}); }
 
 dlg::EventResult FakeDialogHost::queryDragIcon() { return events_->onEvent({dlg::EventKind::queryDragIcon, 0}); }

@@ -63,6 +63,7 @@ public:
     void setMenuItemText(int command, std::string_view text) override;
     bool askSaveFile(std::string_view fileName, std::string& path, std::string& shownPath) override;
     std::unique_ptr<dlg::OutputFile> createFile(const std::string& path, dlg::FileError& error) override;
+    void watchDevices() override { watchingDevices = true; }
     void setIcon(dlg::IconHandle icon) override;
     bool isMinimized() const override { return minimized; }
     dlg::Size clientSize() const override { return client; }
@@ -80,6 +81,7 @@ public:
     dlg::EventResult click(int id);
     dlg::EventResult tick(int timerId);
     dlg::EventResult systemCommand(int command);
+    dlg::EventResult devicesChanged();  // a hot-plug notification
     dlg::EventResult paint();
     dlg::EventResult queryDragIcon();
     void pressEnter() { events_->onOk(); }
@@ -101,6 +103,7 @@ public:
     std::optional<std::string> saveAnswer;        // the path the user chooses; none: cancels
     std::optional<dlg::FileError> createFails;    // createFile fails so
     std::map<std::string, std::shared_ptr<FakeFileState>> files;  // made by createFile, by path
+    bool watchingDevices = false;  // watchDevices was called
     dlg::IconHandle icon = nullptr;
     int focus = 0;  // the control that got the focus with its text selected
     std::vector<std::string> calls;  // every changing call, in order ("killTimer 1", ...)
