@@ -6,8 +6,9 @@
 
 namespace {
 
-// A failed event wait is retried after this pause, so an unplugged adapter does not
-// keep a core busy at raised priority. The stop signal cuts the pause short.
+// A failed event wait on a port that still answers is retried after this pause, so a driver
+// that keeps failing does not keep a core busy at raised priority. The stop signal cuts the
+// pause short.
 constexpr DWORD failedWaitPauseMs = 10;
 
 }  // namespace
@@ -37,6 +38,7 @@ DWORD xbeeComm::monitorLoop() {
         if (port == INVALID_HANDLE_VALUE) break;
         if (!os::WaitCommEvent(port, &eventWord, &waitOverlapped)) {
             if (os::GetLastError() != ERROR_IO_PENDING) {
+                if (noticeLoss()) break;
                 // The event may be left set by the failed operation; only a stop sets it
                 // again, and closePort clears `running` before that.
                 os::ResetEvent(waitOverlapped.hEvent);
@@ -45,12 +47,28 @@ DWORD xbeeComm::monitorLoop() {
                 continue;
             }
             DWORD transferred = 0;
-            os::GetOverlappedResult(port, &waitOverlapped, &transferred, TRUE);
+            // A wait the driver ends with an error (the device going) has no word to dispatch.
+            if (!os::GetOverlappedResult(port, &waitOverlapped, &transferred, TRUE) && noticeLoss()) break;
         }
         dispatch(eventWord);
         eventWord = 0;
+        if (deviceLost) break;
     }
     return 0;
+}
+
+// A live port always answers ClearCommError; one that does not has lost its device. Its
+// error bits are kept for onError.
+bool xbeeComm::noticeLoss() {
+    if (!running || deviceLost) return deviceLost;
+    DWORD errors = 0;
+    if (os::ClearCommError(handle, &errors, nullptr)) {
+        unreportedErrors_ |= errors;
+        return false;
+    }
+    if (!running) return false;  // closePort closed the handle meanwhile
+    deviceLost = true;
+    return true;
 }
 
 // Drivers often report several events in one word (EV_RXCHAR | EV_TXEMPTY is common),
@@ -63,6 +81,8 @@ void xbeeComm::dispatch(DWORD eventWord) {
         if (os::ClearCommError(handle, &errors, &status)) {
             unreportedErrors_ |= errors;  // this call cleared them; onError reports them
             if (status.cbInQue >= rxThreshold) onReceive(status.cbInQue);
+        } else if (noticeLoss()) {
+            return;
         }
     }
     if (eventWord & EV_TXEMPTY) onTxEmpty();
@@ -82,16 +102,21 @@ void xbeeCallbackComm::onReceive(DWORD count) {
     while (remaining > 0 && running) {
         const std::int32_t chunk = remaining >= 1024 ? 1024 : remaining;
         DWORD delivered = 0;
+        bool lost = false;
         const HANDLE port = handle;
         if (port != INVALID_HANDLE_VALUE) {
             // A read that failed outright read nothing; its record still holds the
             // previous read's result, so it must not be asked (the port went away).
             if (!os::ReadFile(port, rxBuffer, static_cast<DWORD>(chunk), &delivered, &readOverlapped) &&
-                os::GetLastError() != ERROR_IO_PENDING)
+                os::GetLastError() != ERROR_IO_PENDING) {
+                noticeLoss();
                 break;
-            os::GetOverlappedResult(port, &readOverlapped, &delivered, TRUE);
+            }
+            // A read that ends with an error still hands over the bytes it moved.
+            lost = !os::GetOverlappedResult(port, &readOverlapped, &delivered, TRUE) && noticeLoss();
         }
         if (rxCallback != nullptr) rxCallback(rxBuffer, delivered);
+        if (lost) break;
         remaining -= chunk;
     }
 }

@@ -30,6 +30,7 @@ xbeeComm::xbeeComm() {
     createFlags = FILE_FLAG_OVERLAPPED;
     startThread = true;
     running = false;
+    deviceLost = false;
     xbeeComm::initState();
 }
 
@@ -79,6 +80,7 @@ bool xbeeComm::openPort() {
                              createFlags | FILE_ATTRIBUTE_NORMAL, nullptr);
     if (!startThread) return handle != INVALID_HANDLE_VALUE;
     if (handle != INVALID_HANDLE_VALUE && threadHandle == nullptr) {
+        deviceLost = false;
         running = true;
         threadHandle = os::BeginThread(monitorThreadEntry, this);
         if (threadHandle != nullptr) os::SetThreadPriority(threadHandle, THREAD_PRIORITY_ABOVE_NORMAL);

@@ -5,7 +5,7 @@
 // chunks of at most 1024 and hands each chunk to rxCallback.
 //
 // Everything but the hooks and monitorLoop runs on the UI thread. The two threads share
-// `running`, `rxThreshold` and the port handle; reads, writes and event waits each have
+// `running`, `deviceLost`, `rxThreshold` and the port handle; reads, writes and event waits each have
 // their own overlapped record.
 #pragma once
 
@@ -46,6 +46,9 @@ public:
     std::atomic<std::uint32_t> rxThreshold;  // least bytes waiting before onReceive runs
     DWORD eventMask;
     std::atomic<bool> running;  // the monitor thread loops while this is true
+    // Set by the monitor thread when the device has gone (an adapter pulled), after which
+    // the thread ends; the handle stays open until closePort. Cleared by openPort.
+    std::atomic<bool> deviceLost;
     bool startThread;
     OVERLAPPED waitOverlapped;  // the event wait; its event is also the stop signal
 
@@ -72,6 +75,9 @@ public:
 protected:
     // Hands one completed event word to the hooks.
     void dispatch(DWORD eventWord);
+    // After a failed call on the monitor thread: true, with deviceLost set, when the port no
+    // longer answers at all (its device went away); false when it still does or is stopping.
+    bool noticeLoss();
     void waitForStaleThread();
 
 private:

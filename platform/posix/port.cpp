@@ -18,6 +18,8 @@ namespace posix {
 namespace {
 
 constexpr DWORD purgeFlags = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR;
+// What Windows reports for every call on a port whose USB adapter was pulled.
+constexpr DWORD deviceGone = ERROR_ACCESS_DENIED;
 
 // The record of a call made without one: an event of its own, for that call only.
 // Without a descriptor for the event nothing could wake the call, so it is refused.
@@ -221,9 +223,9 @@ void Port::feedRead(Clock::time_point now) {
 
 void Port::markGone() {
     gone_ = true;
-    endWait(0, ERROR_BAD_COMMAND);
-    abortRead(ERROR_BAD_COMMAND);
-    abortWrites(ERROR_BAD_COMMAND);
+    endWait(0, deviceGone);
+    abortRead(deviceGone);
+    abortWrites(deviceGone);
     drainPending_ = false;
 }
 
@@ -243,7 +245,7 @@ void Port::complete(OVERLAPPED* overlapped, DWORD status, DWORD bytes) {
 
 BOOL Port::usable() {
     if (closing_) return fail(ERROR_INVALID_HANDLE);
-    if (gone_) return fail(ERROR_BAD_COMMAND);
+    if (gone_) return fail(deviceGone);
     return TRUE;
 }
 
@@ -418,7 +420,7 @@ BOOL Port::read(void* buffer, DWORD count, DWORD* read, OVERLAPPED* overlapped) 
     const bool atOnce = ReadTimeouts::returnAtOnce(timeouts_);
     if (input_.size() < count) {
         pumpInput();  // bytes in the device count as queued
-        if (gone_) return fail(ERROR_BAD_COMMAND);
+        if (gone_) return fail(deviceGone);
     }
     const auto got = static_cast<DWORD>(input_.take(buffer, count));
     if (got == count || atOnce || stopping_) {
@@ -467,7 +469,7 @@ BOOL Port::write(const void* buffer, DWORD count, DWORD* written, OVERLAPPED* ov
         if (n < 0 && errno == EAGAIN) break;
         markGone();
         if (written != nullptr) *written = static_cast<DWORD>(done);
-        return fail(ERROR_BAD_COMMAND);
+        return fail(deviceGone);
     }
     if (done == count) {
         startDrainCheck();
@@ -495,7 +497,7 @@ BOOL Port::clearError(DWORD* errors, COMSTAT* status) {
     const auto lock = lockForOperation();
     if (!lock) return FALSE;
     pumpInput();  // so cbInQue counts what the device holds too
-    if (gone_) return fail(ERROR_BAD_COMMAND);
+    if (gone_) return fail(deviceGone);
     if (errors != nullptr) *errors = errors_;
     errors_ = 0;
     if (status != nullptr) {

@@ -40,8 +40,9 @@ public:
     void close() override;
 
     // Every operation below fails with ERROR_INVALID_HANDLE once the port is closed and
-    // with ERROR_BAD_COMMAND once the device has gone; a device going also ends every
-    // pending operation with ERROR_BAD_COMMAND (a pending wait with word 0). A call
+    // with ERROR_ACCESS_DENIED once the device has gone, as Windows fails a pulled USB
+    // adapter's calls; a device going also ends every pending operation with that error
+    // (a pending wait with word 0). A call
     // that would block without a record waits on an event of its own; when none can be
     // made it fails with that error instead, reporting the bytes it already moved.
 

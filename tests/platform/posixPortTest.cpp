@@ -374,7 +374,7 @@ TEST_F(PortTest, ReadAfterTheDeviceWentFailsAtOnce) {
     char text[4];
     DWORD got = 0;
     EXPECT_FALSE(os::ReadFile(port, text, 4, &got, &record));
-    EXPECT_EQ(os::GetLastError(), ERROR_BAD_COMMAND) << "not left pending on a dead port";
+    EXPECT_EQ(os::GetLastError(), ERROR_ACCESS_DENIED) << "not left pending on a dead port";
 }
 
 TEST_F(PortTest, HugeTotalTimeOutMeansNoTimeOut) {
@@ -478,9 +478,9 @@ TEST_F(PortTest, PulledDeviceFailsCleanlyAndStillCloses) {
     peer.closeMaster();
     DWORD n = 0;
     EXPECT_FALSE(os::GetOverlappedResult(port, &record, &n, TRUE));
-    EXPECT_EQ(os::GetLastError(), ERROR_BAD_COMMAND);
+    EXPECT_EQ(os::GetLastError(), ERROR_ACCESS_DENIED);
     EXPECT_FALSE(os::WaitCommEvent(port, &word, &record));
-    EXPECT_EQ(os::GetLastError(), ERROR_BAD_COMMAND);
+    EXPECT_EQ(os::GetLastError(), ERROR_ACCESS_DENIED);
     DWORD errors = 0;
     EXPECT_FALSE(os::ClearCommError(port, &errors, nullptr));
     EXPECT_FALSE(os::WriteFile(port, "x", 1, &n, &record));

@@ -13,24 +13,42 @@
 
 namespace fs = std::filesystem;
 
+namespace {
+
+std::string linkPath(const std::string& runtimeDir, int portNumber) {
+    return runtimeDir + "/korvane/ports/com" + std::to_string(portNumber);
+}
+
+}  // namespace
+
 PtyPeer::PtyPeer(int portNumber) : portNumber_(portNumber) {
+    char folder[] = "/tmp/korvane-test-XXXXXX";
+    if (mkdtemp(folder) == nullptr) throw std::runtime_error("mkdtemp failed");
+    runtimeDir_ = folder;
+    fs::create_directories(runtimeDir_ + "/korvane/ports");
+    plugIn();
+    if (const char* old = std::getenv("XDG_RUNTIME_DIR")) {
+        hadRuntimeDir_ = true;
+        savedRuntimeDir_ = old;
+    }
+    setenv("XDG_RUNTIME_DIR", runtimeDir_.c_str(), 1);
+}
+
+void PtyPeer::plugIn() {
+    pull();
     int slave = -1;
     termios raw{};
     cfmakeraw(&raw);
     if (openpty(&master_, &slave, nullptr, &raw, nullptr) != 0) throw std::runtime_error("openpty failed");
     slavePath_ = ttyname(slave);
     ::close(slave);  // the port under test opens it by path
+    fs::create_symlink(slavePath_, linkPath(runtimeDir_, portNumber_));
+}
 
-    char folder[] = "/tmp/korvane-test-XXXXXX";
-    if (mkdtemp(folder) == nullptr) throw std::runtime_error("mkdtemp failed");
-    runtimeDir_ = folder;
-    fs::create_directories(runtimeDir_ + "/korvane/ports");
-    fs::create_symlink(slavePath_, runtimeDir_ + "/korvane/ports/com" + std::to_string(portNumber));
-    if (const char* old = std::getenv("XDG_RUNTIME_DIR")) {
-        hadRuntimeDir_ = true;
-        savedRuntimeDir_ = old;
-    }
-    setenv("XDG_RUNTIME_DIR", runtimeDir_.c_str(), 1);
+void PtyPeer::pull() {
+    if (master_ >= 0) closeMaster();
+    std::error_code ignored;
+    fs::remove(linkPath(runtimeDir_, portNumber_), ignored);
 }
 
 PtyPeer::~PtyPeer() {

@@ -30,6 +30,10 @@ public:
     std::vector<std::uint8_t> receiveAvailable();
     // Simulates pulling the adapter out.
     void closeMaster();
+    // Pulls the adapter out and its device node goes: the master closed, the link removed.
+    void pull();
+    // Plugs an adapter in under the same name: a new pseudo-terminal linked as COMn.
+    void plugIn();
 
 private:
     int portNumber_;
