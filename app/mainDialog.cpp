@@ -40,6 +40,7 @@ const MainDialog::Route MainDialog::routes[] = {
     {EventKind::click, IDC_AUTOCLEAR, &MainDialog::clicked<&MainDialog::onOptionToggle>},
     {EventKind::click, IDC_FILL, &MainDialog::clicked<&MainDialog::onFill>},
     {EventKind::timer, anyId, &MainDialog::onTimer},
+    {EventKind::devicesChanged, anyId, &MainDialog::onDevicesChanged},
 };
 
 template <void (MainDialog::*action)()>
@@ -90,6 +91,8 @@ bool MainDialog::onInitDialog(dlg::DialogHost& window) {
         if (!about.empty()) window.appendMenuItem(IDM_ABOUT, about);
         window.appendMenuItem(IDM_SAVE, text::saveMenuItem);
         window.appendMenuItem(IDM_TIMESTAMPS, text::timeStampsMenuItem);
+        window.appendMenuItem(IDM_RECONNECT, text::reconnectMenuItem);
+        window.setMenuItemChecked(IDM_RECONNECT, reconnect_);
     }
     window.setIcon(icon);
 
@@ -104,6 +107,7 @@ bool MainDialog::onInitDialog(dlg::DialogHost& window) {
     updateData(false);
 
     fillPortList();
+    window.watchDevices();
 
     comm = std::make_unique<xbeeCallbackComm>();
     comm->rxCallback = receiveCallback;
@@ -116,18 +120,25 @@ bool MainDialog::onInitDialog(dlg::DialogHost& window) {
 // When the system cannot list them, the window still opens, says why in the status line and
 // lists none.
 void MainDialog::fillPortList() {
-    ComPortList ports;
+    std::vector<std::string> entries;
     std::string failure;
+    readPortList(entries, failure);
+    host().comboReset(IDC_PORT);
+    for (const std::string& entry : entries) host().comboAdd(IDC_PORT, entry);
+    host().comboSelect(IDC_PORT, host().comboCount(IDC_PORT) - 1);
+    if (!failure.empty()) host().setText(IDC_STATUS, failure);
+}
+
+bool MainDialog::readPortList(std::vector<std::string>& entries, std::string& failure) {
+    ComPortList ports;
     try {
         listComPorts(ports, 0);
     } catch (const PortEnumError& error) {
-        ports.clear();
         failure = std::string(text::portListFailed) + error.what();
+        return false;
     }
-    host().comboReset(IDC_PORT);
-    for (const ComPortRecord& port : ports) host().comboAdd(IDC_PORT, portListEntry(port.friendlyName));
-    host().comboSelect(IDC_PORT, host().comboCount(IDC_PORT) - 1);
-    if (!failure.empty()) host().setText(IDC_STATUS, failure);
+    for (const ComPortRecord& port : ports) entries.push_back(portListEntry(port.friendlyName));
+    return true;
 }
 
 EventResult MainDialog::onEvent(const DialogEvent& event) {
@@ -146,6 +157,7 @@ EventResult MainDialog::onSystemCommand(const DialogEvent& event) {
         }
         case IDM_SAVE: onSaveCommand(); return {};
         case IDM_TIMESTAMPS: onTimeStampsCommand(); return {};
+        case IDM_RECONNECT: onReconnectCommand(); return {};
         default: return EventResult::defaultProcessing();
     }
 }
@@ -162,10 +174,11 @@ EventResult MainDialog::onPaint(const DialogEvent&) {
 
 EventResult MainDialog::onQueryDragIcon(const DialogEvent&) { return {true, icon}; }
 
-// Stops what runs, in this order: the timed send, the port (and with it the monitor thread),
-// the display timer; then the default processing ends the dialog.
+// Stops what runs, in this order: the timed send, the waiting for a lost port, the port (and
+// with it the monitor thread), the display timer; then the default processing ends the dialog.
 EventResult MainDialog::onCloseRequest(const DialogEvent&) {
     stopTimedSend();
+    stopWaitingForPort();
     if (portOpen()) comm->closePort();
     host().killTimer(TIMER_DISPLAY);
     drainIntoCapture();
@@ -176,6 +189,8 @@ EventResult MainDialog::onCloseRequest(const DialogEvent&) {
 EventResult MainDialog::onTimer(const DialogEvent& event) {
     if (event.id == TIMER_SEND)
         onSendTimer();
+    else if (event.id == TIMER_RECONNECT)
+        tryReconnect();
     else
         displayStep();
     return {};

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,7 +20,9 @@
 // Timers of the main window.
 inline constexpr int TIMER_SEND = 1;     // every sendPeriodMs while timedSend is set
 inline constexpr int TIMER_DISPLAY = 2;  // every displayPeriodMs from initialisation to close
+inline constexpr int TIMER_RECONNECT = 3;  // every reconnectPeriodMs while a lost port is waited for
 inline constexpr unsigned displayPeriodMs = 50;
+inline constexpr unsigned reconnectPeriodMs = 1000;
 // A display tick takes at most this many received bytes; the rest waits for the next tick.
 // At 1.2 MB/s a tick finds about 60 KB; after a stall it takes up to twice that, so the queue
 // empties again in about as long as the stall lasted.
@@ -68,6 +71,8 @@ private:
     dlg::EventResult clicked(const dlg::DialogEvent&);
 
     void fillPortList();
+    // The port list's entries as the system lists them now; false, with why, when it cannot.
+    static bool readPortList(std::vector<std::string>& entries, std::string& failure);
 
     // Window events
     dlg::EventResult onSystemCommand(const dlg::DialogEvent& event);
@@ -75,14 +80,31 @@ private:
     dlg::EventResult onQueryDragIcon(const dlg::DialogEvent& event);
     dlg::EventResult onCloseRequest(const dlg::DialogEvent& event);
     dlg::EventResult onTimer(const dlg::DialogEvent& event);
+    dlg::EventResult onDevicesChanged(const dlg::DialogEvent& event);
 
     // Opening and closing the port (portActions.cpp)
     void onOpenClose();
+    // The open branch's steps; the status line then reads statusPattern with the port number.
+    bool openWith(const LineSettings& settings, const char* statusPattern);
     bool openAndProbe(const LineSettings& settings);
     void writeLineSettings(const LineSettings& settings);
     void failOpen();
     void closePort(std::int64_t portNumber);
     void enableLineSettings(bool on);
+    // A port whose device goes, and its return (connectionActions.cpp)
+    struct SerialGroupChoice {  // what the serial group's combos showed
+        std::string portEntry;
+        int selections[4];  // baud, parity, data bits, stop bits
+    };
+    SerialGroupChoice serialGroupChoice();
+    void showSerialGroupChoice(const SerialGroupChoice& choice);
+    void noticeLostPort();
+    void onReconnectCommand();
+    void startWaitingForPort();
+    void stopWaitingForPort();
+    void tryReconnect();
+    void refreshPortList();
+    void endCaptureOfClosedPort();
     // Timed sending (transmitActions.cpp): the send timer runs exactly while the switch is on
     // and the port is open.
     void startSendTimer();
@@ -101,6 +123,7 @@ private:
 
     // Receive display and counters (receiveActions.cpp)
     void displayStep();
+    void takeReceived();  // what a tick takes, counts, saves and shows
     void reportDropped();
     void showReceived(const std::string& chunkText);
     void onClearReceive();
@@ -134,6 +157,14 @@ private:
     std::vector<ClosingCapture> closingCaptures_;
     CaptureStream captureStream_;
     bool captureTimeStamps_ = false;
+    // What the open port was opened with, and the port lost since the last open, if any.
+    LineSettings openedWith_;
+    SerialGroupChoice openedChoice_{};
+    std::optional<LineSettings> lostPort_;
+    SerialGroupChoice lostChoice_{};
+    bool reconnect_ = true;         // the switch 断开后自动重连
+    bool waitingForPort_ = false;   // TIMER_RECONNECT runs
+    bool devicesChangedWhileOpen_ = false;  // the list is read again once the port closes
     // Whether TIMER_SEND runs. The exchange's timedSend cannot tell: an exchange that stops at a
     // rejected box leaves it stale.
     bool sendTimerRunning_ = false;
@@ -153,3 +184,6 @@ struct IconPosition {
     bool operator==(const IconPosition&) const = default;
 };
 IconPosition minimizedIconPosition(dlg::Size client, dlg::Size icon);
+
+// A status text with the port number put in for its %d.
+std::string withPortNumber(const char* pattern, std::int64_t portNumber);

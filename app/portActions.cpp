@@ -15,13 +15,13 @@ constexpr int lineSettingCombos[] = {IDC_PORT, IDC_STOPBITS, IDC_DATABITS, IDC_P
 // The driver queue sizes asked for once the port runs.
 constexpr DWORD driverQueueBytes = 1024;
 
+}  // namespace
+
 std::string withPortNumber(const char* pattern, std::int64_t portNumber) {
     char text[64];
     std::snprintf(text, sizeof text, pattern, static_cast<int>(portNumber));
     return text;
 }
-
-}  // namespace
 
 void MainDialog::onOpenClose() {
     updateData(true);  // a rejected box has shown its message; the click goes on regardless
@@ -30,15 +30,26 @@ void MainDialog::onOpenClose() {
         closePort(settings.portNumber);
         return;
     }
+    // The user opens what is selected: a lost port is no longer waited for.
+    stopWaitingForPort();
+    lostPort_.reset();
+    if (!openWith(settings, text::portOpened)) failOpen();
+}
+
+bool MainDialog::openWith(const LineSettings& settings, const char* statusPattern) {
+    endCaptureOfClosedPort();
     droppedAtOpen_ = droppedSeen_ = droppedBytes(&rxQueue);  // no port runs: the count stands still
-    if (!openAndProbe(settings)) return failOpen();
+    if (!openAndProbe(settings)) return false;
     rxPacketSize = 1;
     writeLineSettings(settings);
     comm->rxThreshold = static_cast<std::uint32_t>(rxPacketSize);
     host().setText(IDC_PACKETSIZE, "1");
     enableLineSettings(false);
-    host().setText(IDC_STATUS, withPortNumber(text::portOpened, settings.portNumber));
+    host().setText(IDC_STATUS, withPortNumber(statusPattern, settings.portNumber));
     host().setText(IDC_OPEN, text::closeButton);
+    openedWith_ = settings;
+    openedChoice_ = serialGroupChoice();
+    return true;
 }
 
 // Opens the port and proves that it takes the chosen baud rate with 8 data bits, no parity
@@ -88,6 +99,7 @@ void MainDialog::closePort(std::int64_t portNumber) {
     enableLineSettings(true);
     host().setText(IDC_STATUS, withPortNumber(text::portClosed, portNumber));
     host().setText(IDC_OPEN, text::openButton);
+    if (devicesChangedWhileOpen_) refreshPortList();
 }
 
 void MainDialog::enableLineSettings(bool on) {

@@ -10,10 +10,16 @@
 #include "resources/texts.h"
 #include "serial/rxQueue.h"
 
-// A lead byte kept back at the last tick waits no longer than this tick: without data, or
-// with the display paused, it is shown alone. The capture sees every byte taken, paused or not.
 // A message about the capture comes last, when the tick's work is done: timers go on meanwhile.
 void MainDialog::displayStep() {
+    takeReceived();
+    noticeLostPort();
+    reportCaptureFailures();
+}
+
+// A lead byte kept back at the last tick waits no longer than this tick: without data, or
+// with the display paused, it is shown alone. The capture sees every byte taken, paused or not.
+void MainDialog::takeReceived() {
     const std::int32_t waiting = length(&rxQueue);
     std::uint32_t n = 0;
     if (waiting >= 1) {
@@ -27,7 +33,6 @@ void MainDialog::displayStep() {
         showReceived(receiveText_.release(rxHex != 0));
     else
         showReceived(receiveText_.next(rxDisplayBuffer.get(), n, rxHex != 0));
-    reportCaptureFailures();
 }
 
 // Once for each tick that finds more bytes dropped: the total since the port was opened.

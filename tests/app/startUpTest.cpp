@@ -56,22 +56,28 @@ TEST(StartUp, EveryControlShowsItsDefault) {
     EXPECT_TRUE(host.messages.empty());
 }
 
-TEST(StartUp, SystemMenuGainsASeparatorTheAboutItemAndTheCaptureItems) {
+TEST(StartUp, SystemMenuGainsASeparatorTheAboutItemTheCaptureItemsAndTheReconnectSwitch) {
     OpenedMainDialog opened;
     const auto& menu = opened.host.menu;
-    ASSERT_EQ(menu.size(), 4u);
+    ASSERT_EQ(menu.size(), 5u);
     EXPECT_TRUE(menu[0].separator);
-    const std::pair<int, std::string> items[] = {
-        {IDM_ABOUT, cp936("关于 Korvane(&A)...")},
-        {IDM_SAVE, cp936("保存接收数据(&S)...")},
-        {IDM_TIMESTAMPS, cp936("保存时加时间戳(&T)")},
+    const struct {
+        int command;
+        std::string text;
+        bool checked;
+    } items[] = {
+        {IDM_ABOUT, cp936("关于 Korvane(&A)..."), false},
+        {IDM_SAVE, cp936("保存接收数据(&S)..."), false},
+        {IDM_TIMESTAMPS, cp936("保存时加时间戳(&T)"), false},
+        {IDM_RECONNECT, cp936("断开后自动重连(&R)"), true},
     };
     for (std::size_t i = 0; i < std::size(items); ++i) {
         EXPECT_FALSE(menu[i + 1].separator);
-        EXPECT_EQ(menu[i + 1].command, items[i].first);
-        EXPECT_EQ(menu[i + 1].text, items[i].second);
-        EXPECT_FALSE(menu[i + 1].checked);
+        EXPECT_EQ(menu[i + 1].command, items[i].command);
+        EXPECT_EQ(menu[i + 1].text, items[i].text);
+        EXPECT_EQ(menu[i + 1].checked, items[i].checked);
     }
+    EXPECT_TRUE(opened.host.watchingDevices);
 }
 
 TEST(StartUp, NoAboutItemWithoutSystemMenuOrString) {

@@ -35,7 +35,7 @@ TEST(WindowEvents, AboutItemOpensANewAboutBoxEachTime) {
 TEST(WindowEvents, OtherSystemCommandsGoToTheDefaultProcessing) {
     OpenedMainDialog opened;
     EXPECT_FALSE(opened.host.systemCommand(systemClose).handled);
-    EXPECT_FALSE(opened.host.systemCommand(IDM_TIMESTAMPS + 0x10).handled);
+    EXPECT_FALSE(opened.host.systemCommand(IDM_RECONNECT + 0x10).handled);
     EXPECT_TRUE(opened.host.modalRuns.empty());
 }
 
