@@ -35,6 +35,9 @@ using ThreadEntry = unsigned(WINAPI*)(void* argument);
     X(BOOL, WINAPI, GetOverlappedResult, \
       (HANDLE port, LPOVERLAPPED overlapped, LPDWORD transferred, BOOL wait), \
       (port, overlapped, transferred, wait)) \
+    X(BOOL, WINAPI, GetOverlappedResultEx, \
+      (HANDLE port, LPOVERLAPPED overlapped, LPDWORD transferred, DWORD milliseconds, BOOL alertable), \
+      (port, overlapped, transferred, milliseconds, alertable)) \
     X(BOOL, WINAPI, ReadFile, \
       (HANDLE port, LPVOID buffer, DWORD count, LPDWORD read, LPOVERLAPPED overlapped), \
       (port, buffer, count, read, overlapped)) \

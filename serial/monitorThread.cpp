@@ -10,6 +10,9 @@ namespace {
 // that keeps failing does not keep a core busy at raised priority. The stop signal cuts the
 // pause short.
 constexpr DWORD failedWaitPauseMs = 10;
+// While an event wait is pending the port is asked this often whether it still answers:
+// some drivers (Wine's among them) never end a wait when the device goes.
+constexpr DWORD lossCheckMs = 500;
 
 }  // namespace
 
@@ -47,8 +50,12 @@ DWORD xbeeComm::monitorLoop() {
                 continue;
             }
             DWORD transferred = 0;
+            BOOL done = FALSE;
+            while (!(done = os::GetOverlappedResultEx(port, &waitOverlapped, &transferred, lossCheckMs, FALSE)) &&
+                   os::GetLastError() == WAIT_TIMEOUT && running && !noticeLoss()) {
+            }
             // A wait the driver ends with an error (the device going) has no word to dispatch.
-            if (!os::GetOverlappedResult(port, &waitOverlapped, &transferred, TRUE) && noticeLoss()) break;
+            if (deviceLost || (!done && noticeLoss())) break;
         }
         dispatch(eventWord);
         eventWord = 0;
@@ -57,16 +64,16 @@ DWORD xbeeComm::monitorLoop() {
     return 0;
 }
 
-// A live port always answers ClearCommError; one that does not has lost its device. Its
-// error bits are kept for onError.
+// A live port always answers for its state and its queues; one that does not has lost its
+// device. Error bits cleared here are kept for onError.
 bool xbeeComm::noticeLoss() {
     if (!running || deviceLost) return deviceLost;
     DWORD errors = 0;
-    if (os::ClearCommError(handle, &errors, nullptr)) {
-        unreportedErrors_ |= errors;
-        return false;
-    }
-    if (!running) return false;  // closePort closed the handle meanwhile
+    DCB state{};
+    state.DCBlength = sizeof state;
+    const bool answers = os::ClearCommError(handle, &errors, nullptr) && os::GetCommState(handle, &state);
+    unreportedErrors_ |= errors;
+    if (answers || !running) return false;  // !running: closePort closed the handle meanwhile
     deviceLost = true;
     return true;
 }

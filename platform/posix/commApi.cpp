@@ -79,7 +79,15 @@ BOOL WINAPI GetOverlappedResult(HANDLE handle, LPOVERLAPPED overlapped, LPDWORD 
     const auto port = find<Port>(handle);
     if (!port) return FALSE;
     if (overlapped == nullptr) return fail(ERROR_INVALID_PARAMETER);
-    return port->overlappedResult(overlapped, transferred, wait);
+    return port->overlappedResult(overlapped, transferred, wait ? INFINITE : 0);
+}
+
+BOOL WINAPI GetOverlappedResultEx(HANDLE handle, LPOVERLAPPED overlapped, LPDWORD transferred, DWORD milliseconds,
+                                  BOOL) {
+    const auto port = find<Port>(handle);
+    if (!port) return FALSE;
+    if (overlapped == nullptr) return fail(ERROR_INVALID_PARAMETER);
+    return port->overlappedResult(overlapped, transferred, milliseconds);
 }
 
 BOOL WINAPI ReadFile(HANDLE handle, LPVOID buffer, DWORD count, LPDWORD read, LPOVERLAPPED overlapped) {

@@ -17,6 +17,9 @@ BOOL WINAPI PurgeComm(HANDLE port, DWORD flags);
 BOOL WINAPI SetCommMask(HANDLE port, DWORD mask);
 BOOL WINAPI WaitCommEvent(HANDLE port, LPDWORD eventWord, LPOVERLAPPED overlapped);
 BOOL WINAPI GetOverlappedResult(HANDLE port, LPOVERLAPPED overlapped, LPDWORD transferred, BOOL wait);
+// Waits at most milliseconds (INFINITE: no bound), then fails with WAIT_TIMEOUT; not alertable.
+BOOL WINAPI GetOverlappedResultEx(HANDLE port, LPOVERLAPPED overlapped, LPDWORD transferred, DWORD milliseconds,
+                                  BOOL alertable);
 BOOL WINAPI ReadFile(HANDLE port, LPVOID buffer, DWORD count, LPDWORD read, LPOVERLAPPED overlapped);
 BOOL WINAPI WriteFile(HANDLE port, LPCVOID buffer, DWORD count, LPDWORD written, LPOVERLAPPED overlapped);
 BOOL WINAPI ClearCommError(HANDLE port, LPDWORD errors, LPCOMSTAT status);

@@ -38,6 +38,7 @@ constexpr OsApi platformTable = {
     .SetCommMask = SetCommMask,
     .WaitCommEvent = WaitCommEvent,
     .GetOverlappedResult = GetOverlappedResult,
+    .GetOverlappedResultEx = GetOverlappedResultEx,
     .ReadFile = ReadFile,
     .WriteFile = WriteFile,
     .ClearCommError = ClearCommError,

@@ -280,9 +280,9 @@ void Port::startPending(OVERLAPPED* record, DWORD transferred) {
 // Waits (when asked) for record to complete, reading the device meanwhile when the
 // record is the pending event wait or read, and reports its outcome. As on Windows,
 // the record's event being set also ends the wait, complete or not, unless the call
-// waits for its own record (untilDone).
+// waits for its own record (untilDone), or the deadline passing.
 BOOL Port::awaitResult(std::unique_lock<std::mutex>& lock, OVERLAPPED* record, DWORD* transferred, bool wait,
-                       bool untilDone) {
+                       bool untilDone, Clock::time_point deadline) {
     const auto event = std::dynamic_pointer_cast<Event>(findObject(record->hEvent));
     if (wait && record->Internal == STATUS_PENDING && !event) return fail(ERROR_INVALID_HANDLE);
     const int eventFd = event ? event->signalFd() : -1;
@@ -291,7 +291,14 @@ BOOL Port::awaitResult(std::unique_lock<std::mutex>& lock, OVERLAPPED* record, D
         pollfd fds[2] = {{eventFd, POLLIN, 0}, {fd_, POLLIN, 0}};
         nfds_t count = 1;
         if (drive && input_.freeSpace() > 0) count = 2;
-        const int timeout = drive ? readTimeoutMs(Clock::now()) : -1;
+        const Clock::time_point now = Clock::now();
+        if (now >= deadline) return fail(WAIT_TIMEOUT);
+        int timeout = drive ? readTimeoutMs(now) : -1;
+        if (deadline != Clock::time_point::max()) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count();
+            const int bound = static_cast<int>(std::min<long long>(left, 60000));
+            timeout = timeout < 0 ? bound : std::min(timeout, bound);
+        }
         lock.unlock();
         const int ready = ::poll(fds, count, timeout);
         lock.lock();
@@ -406,9 +413,11 @@ BOOL Port::waitEvent(DWORD* eventWord, OVERLAPPED* overlapped) {
     return fail(ERROR_IO_PENDING);
 }
 
-BOOL Port::overlappedResult(OVERLAPPED* overlapped, DWORD* transferred, BOOL wait) {
+BOOL Port::overlappedResult(OVERLAPPED* overlapped, DWORD* transferred, DWORD waitMs) {
     std::unique_lock lock(mutex_);
-    return awaitResult(lock, overlapped, transferred, wait != FALSE, false);
+    const Clock::time_point deadline =
+        waitMs == INFINITE ? Clock::time_point::max() : Clock::now() + std::chrono::milliseconds(waitMs);
+    return awaitResult(lock, overlapped, transferred, waitMs != 0, false, deadline);
 }
 
 BOOL Port::read(void* buffer, DWORD count, DWORD* read, OVERLAPPED* overlapped) {

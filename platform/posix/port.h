@@ -72,8 +72,10 @@ public:
     // The outcome of a record: ERROR_IO_INCOMPLETE while pending and not waiting. With
     // wait, reads the device for a pending wait or read until the record completes or
     // its event is set (ERROR_IO_INCOMPLETE if that alone ended it). A failed operation
-    // reports its error, with the bytes it moved in transferred.
-    BOOL overlappedResult(OVERLAPPED* overlapped, DWORD* transferred, BOOL wait);
+    // reports its error, with the bytes it moved in transferred. The wait lasts at most waitMs
+    // (INFINITE: no bound, 0: no wait), after which a record still pending fails with
+    // WAIT_TIMEOUT.
+    BOOL overlappedResult(OVERLAPPED* overlapped, DWORD* transferred, DWORD waitMs);
     // Completes at once with count bytes, with what is there under the "return at once"
     // time-outs or after a stop (see setMask); otherwise pending (or blocking without a
     // record) until count bytes or a time-out, which completes with success and the
@@ -133,7 +135,7 @@ private:
     BOOL doneAtOnce(OVERLAPPED* overlapped, DWORD transferred, DWORD* reported);
     void startPending(OVERLAPPED* record, DWORD transferred);
     BOOL awaitResult(std::unique_lock<std::mutex>& lock, OVERLAPPED* record, DWORD* transferred, bool wait,
-                     bool untilDone);
+                     bool untilDone, Clock::time_point deadline = Clock::time_point::max());
     void startCounters();
 
     const int fd_;

@@ -29,6 +29,17 @@ BOOL WINAPI clearCommError(HANDLE port, LPDWORD errors, LPCOMSTAT status) {
     return TRUE;
 }
 
+// GetOverlappedResultEx without its alertable wait, which is all the engine asks of it; the
+// system's own needs Windows 8.
+BOOL WINAPI overlappedResultWithin(HANDLE port, LPOVERLAPPED overlapped, LPDWORD transferred, DWORD milliseconds,
+                                   BOOL) {
+    if (::WaitForSingleObject(overlapped->hEvent, milliseconds) == WAIT_TIMEOUT) {
+        ::SetLastError(WAIT_TIMEOUT);
+        return FALSE;
+    }
+    return ::GetOverlappedResult(port, overlapped, transferred, FALSE);
+}
+
 BOOL WINAPI closeHandle(HANDLE object) {
     // The writer must be gone before the handle value can be reused.
     writeQueue::close(object);
@@ -50,6 +61,7 @@ const OsApi& platformOsApi() {
         .SetCommMask = ::SetCommMask,
         .WaitCommEvent = ::WaitCommEvent,
         .GetOverlappedResult = ::GetOverlappedResult,
+        .GetOverlappedResultEx = overlappedResultWithin,
         .ReadFile = ::ReadFile,
         .WriteFile = writeFile,
         .ClearCommError = clearCommError,

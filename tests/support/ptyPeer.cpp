@@ -42,6 +42,8 @@ void PtyPeer::plugIn() {
     if (openpty(&master_, &slave, nullptr, &raw, nullptr) != 0) throw std::runtime_error("openpty failed");
     slavePath_ = ttyname(slave);
     ::close(slave);  // the port under test opens it by path
+    // A child process (Wine) must not inherit the master: a pull would not hang the pty up.
+    ::fcntl(master_, F_SETFD, FD_CLOEXEC);
     fs::create_symlink(slavePath_, linkPath(runtimeDir_, portNumber_));
 }
 

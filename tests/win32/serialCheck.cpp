@@ -8,6 +8,8 @@
 //   korvane_win_serial_check openclose <COM> <times>   each opening writes "open i", then closes
 //   korvane_win_serial_check closestream <COM> <times> opens, receives, closes while the peer streams
 //   korvane_win_serial_check lowrate  <COM> <bytes>    a write held by XOFF past its time-out at 4800 baud
+//   korvane_win_serial_check lost     <COM> <times>    each opening writes "open i", sees the peer pull
+//                                                       the pty, closes and tries again each second
 //
 // Prints what it saw; exits 0 only when every check passed. A crash exits non-zero too.
 #include <algorithm>
@@ -198,11 +200,43 @@ bool writeHeldPastTimeout(int number, std::size_t count) {
     return answered;
 }
 
+// The peer pulls the pty after each "open i" line and plugs a new one in under the same name
+// once a try to open it again has failed ("waiting i"): the loss must be told, and the port
+// must open again by trying.
+bool loseAndReopen(int number, int times) {
+    xbeeCallbackComm comm;
+    for (int i = 0; i < times; ++i) {
+        const DWORD start = ::GetTickCount();
+        std::snprintf(comm.devicePath, sizeof comm.devicePath, "\\\\.\\COM%d", number);
+        int tries = 1;
+        for (; !comm.openPort(); ++tries) {
+            if (tries == 1) {
+                std::printf("waiting %d\n", i);  // the peer plugs in now
+                std::fflush(stdout);
+            }
+            if (::GetTickCount() - start > deadlineMs) return fail("reopen");
+            ::Sleep(1000);  // as the window tries
+        }
+        if (!openLikeDialog(comm, number, 9600)) return false;
+        char line[32];
+        const int length = std::snprintf(line, sizeof line, "open %d\n", i);
+        if (!writeAll(comm, line, static_cast<DWORD>(length))) return false;
+        const DWORD written = ::GetTickCount();
+        while (!comm.deviceLost && ::GetTickCount() - written < deadlineMs) ::Sleep(10);
+        if (!comm.deviceLost) return fail("the loss was not told");
+        std::printf("lost %d after %lu ms, opened at try %d\n", i, static_cast<unsigned long>(::GetTickCount() - written),
+                    tries);
+        std::fflush(stdout);
+        comm.closePort();
+    }
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc != 4) {
-        std::printf("usage: korvane_win_serial_check receive|send|openclose|closestream|lowrate COM amount\n");
+        std::printf("usage: korvane_win_serial_check receive|send|openclose|closestream|lowrate|lost COM amount\n");
         return 2;
     }
     const std::string mode = argv[1];
@@ -219,6 +253,7 @@ int main(int argc, char** argv) {
     else if (mode == "openclose") passed = openAndClose(number, static_cast<int>(amount));
     else if (mode == "closestream") passed = closeWhileStreaming(number, static_cast<int>(amount));
     else if (mode == "lowrate") passed = writeHeldPastTimeout(number, static_cast<std::size_t>(amount));
+    else if (mode == "lost") passed = loseAndReopen(number, static_cast<int>(amount));
     else std::printf("unknown mode %s\n", mode.c_str());
     std::printf("%s\n", passed ? "PASSED" : "FAILED");
     return passed ? 0 : 1;

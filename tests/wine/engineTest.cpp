@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstdlib>
 #include <string>
 #include <thread>
 #include <vector>
@@ -61,7 +62,8 @@ std::size_t firstDifference(const std::vector<std::uint8_t>& got) {
 // master does not read as hung up before Wine opens the port or between its openings.
 class Peer : public PtyPeer {
 public:
-    explicit Peer(int portNumber) : PtyPeer(portNumber), slave_(::open(slavePath().c_str(), O_RDWR | O_NOCTTY)) {}
+    explicit Peer(int portNumber)
+        : PtyPeer(portNumber), slave_(::open(slavePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC)) {}
     ~Peer() { ::close(slave_); }
 
 private:
@@ -121,6 +123,30 @@ TEST_F(WineEngine, OpensAndClosesFiftyTimes) {
         peer.send("A");
     }
     EXPECT_EQ(child.wait(), 0) << child.output();
+}
+
+// A pulled adapter: the pty goes, with the link that names it, and a new one comes back
+// under the same name once the Windows side has told the loss and failed to open it again.
+TEST_F(WineEngine, APulledPortIsToldAndOpensAgainByTrying) {
+    PtyPeer peer(15);
+    const std::string link = std::string(std::getenv("XDG_RUNTIME_DIR")) + "/korvane/ports/com15";
+    int slave = ::open(peer.slavePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);  // held, as Peer does
+    constexpr int times = 3;
+    WineChild child({serialCheck, "lost", "15", std::to_string(times)}, {.comPorts = {{15, link}}});
+    for (int i = 0; i < times; ++i) {
+        const std::string line = "open " + std::to_string(i) + "\n";
+        ASSERT_EQ(text(peer.receive(line.size(), peerDeadline)), line) << child.output();
+        ::close(slave);
+        peer.pull();
+        ASSERT_TRUE(child.waitForOutput("lost " + std::to_string(i))) << child.output();
+        if (i + 1 == times) break;
+        ASSERT_TRUE(child.waitForOutput("waiting " + std::to_string(i + 1))) << child.output();
+        peer.plugIn();
+        slave = ::open(peer.slavePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    }
+    ::close(slave);
+    EXPECT_EQ(child.wait(), 0) << child.output();
+    std::printf("%s", child.output().c_str());
 }
 
 // Writes the stream to the peer's master without end until stopped, never blocking long,
