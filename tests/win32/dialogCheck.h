@@ -49,6 +49,7 @@ void checkStartUp(HWND window);
 void checkFailedOpen(HWND window);
 void checkExchange(HWND window, int port);
 void checkCapture(HWND window, int port);
+void checkPortListFollows(HWND window);
 void checkEnterKeys(HWND window);
 void checkAboutBox(HWND window);
 void checkCloseRequest(HWND window, int port);

@@ -1,9 +1,11 @@
 // Hot-plug notices: which WM_DEVICECHANGE messages tell of serial ports, and what the logic of
 // a window of its own hears of them on the UI thread: nothing before watchDevices, then one
 // devicesChanged per burst. Every one is answered TRUE, which grants the queries among them.
+// Then the real main window's port list following a port that comes and goes.
 #include <cstdio>
 #include <cstring>
 #include <iterator>
+#include <string>
 #include <vector>
 
 #include <windows.h>
@@ -12,6 +14,7 @@
 #include "platform/win32/deviceNotifications.h"
 #include "platform/win32/win32Dialog.h"
 #include "resources/dialogs.h"
+#include "resources/resourceIds.h"
 #include "tests/win32/dialogCheck.h"
 
 namespace dialogCheck {
@@ -129,7 +132,57 @@ private:
     ULONGLONG deadline_ = 0;
 };
 
+// A serial port as Wine's device set-up calls list it: the device's key, and an interface of
+// the serial-port class that names it and is linked. The device path is never opened.
+const wchar_t addedDevice[] = L"System\\CurrentControlSet\\Enum\\ROOT\\PORTS\\KORVANE23";
+const wchar_t addedInterface[] =
+    L"System\\CurrentControlSet\\Control\\DeviceClasses\\{86e0d1e0-8089-11d0-9ce4-08003e301f73}\\"
+    L"##?#ROOT#PORTS#KORVANE23#{86e0d1e0-8089-11d0-9ce4-08003e301f73}";
+const wchar_t addedLink[] = L"\\\\?\\ROOT#PORTS#KORVANE23#{86e0d1e0-8089-11d0-9ce4-08003e301f73}";
+
+bool setValue(const std::wstring& key, const wchar_t* name, const wchar_t* text) {
+    const auto size = static_cast<DWORD>((std::wcslen(text) + 1) * sizeof(wchar_t));
+    return RegSetKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), name, REG_SZ, text, size) == ERROR_SUCCESS;
+}
+
+bool addPort() {
+    const DWORD linked = 1;
+    const std::wstring reference = std::wstring(addedInterface) + L"\\#";
+    return setValue(addedDevice, L"FriendlyName", L"Korvane test port (COM23)") &&
+           setValue(addedDevice, L"DeviceDesc", L"Korvane test port") &&
+           setValue(addedDevice, L"ClassGUID", L"{4d36e978-e325-11ce-bfc1-08002be10318}") &&  // Ports
+           setValue(addedInterface, L"DeviceInstance", L"ROOT\\PORTS\\KORVANE23") &&
+           setValue(reference, L"SymbolicLink", addedLink) &&
+           RegSetKeyValueW(HKEY_LOCAL_MACHINE, (reference + L"\\Control").c_str(), L"Linked", REG_DWORD, &linked,
+                           sizeof linked) == ERROR_SUCCESS;
+}
+
+void removePort() {
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, addedInterface);
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, addedDevice);
+}
+
+bool listsPort(HWND window) {
+    return SendMessageW(GetDlgItem(window, IDC_PORT), CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                        reinterpret_cast<LPARAM>(L"COM23")) != CB_ERR;
+}
+
 }  // namespace
+
+// The port list of the real main window, its port closed, follows a port that comes and goes:
+// the device set-up calls list it, then the system's notice of it reaches the window.
+void checkPortListFollows(HWND window) {
+    removePort();  // one a failed run left
+    const std::vector<DWORD> notice = record(DBT_DEVTYP_DEVICEINTERFACE, &comPortClass, addedLink);
+    const auto data = reinterpret_cast<LPARAM>(notice.data());
+    CHECK(!listsPort(window));
+    CHECK(addPort());
+    SendMessageW(window, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, data);
+    CHECK(waitFor([&] { return listsPort(window); }));
+    removePort();
+    SendMessageW(window, WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, data);
+    CHECK(waitFor([&] { return !listsPort(window); }));
+}
 
 void checkDeviceNotices() {
     checkWhichNoticesCount();

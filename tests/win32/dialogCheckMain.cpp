@@ -66,6 +66,7 @@ void drive(int port) {
     checkFailedOpen(window);
     checkExchange(window, port);
     checkCapture(window, port);
+    checkPortListFollows(window);
     checkEnterKeys(window);
     checkAboutBox(window);
     checkCloseRequest(window, port);
