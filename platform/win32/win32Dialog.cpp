@@ -76,8 +76,18 @@ INT_PTR Win32Dialog::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return result.handled ? reinterpret_cast<INT_PTR>(result.icon) : FALSE;
         }
         case WM_TIMER:
-            events_.onEvent({EventKind::timer, static_cast<int>(wParam)});
+            if (devices_.endsBurst(wParam)) events_.onEvent({EventKind::devicesChanged});
+            else events_.onEvent({EventKind::timer, static_cast<int>(wParam)});
             return TRUE;
+        case WM_DEVICECHANGE:
+            devices_.onDeviceChange(wParam, lParam);
+            // The answer TRUE grants the queries among these (may a device go, may the
+            // configuration change); a dialog procedure gives it through DWLP_MSGRESULT.
+            SetWindowLongPtrW(window_, DWLP_MSGRESULT, TRUE);
+            return TRUE;
+        case WM_DESTROY:
+            devices_.stop();
+            return FALSE;
         case WM_CLOSE:
             if (!events_.onEvent({EventKind::close}).handled) events_.onCancel();
             return TRUE;
@@ -259,6 +269,10 @@ bool Win32Dialog::askSaveFile(std::string_view fileName, std::string& path, std:
 std::unique_ptr<dlg::OutputFile> Win32Dialog::createFile(const std::string& path, dlg::FileError& error) {
     return createOutputFile(path, error);
 }
+
+// ---- hot-plug
+
+void Win32Dialog::watchDevices() { devices_.watch(window_); }
 
 // ---- icon and painting
 

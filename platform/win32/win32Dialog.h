@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "platform/dialogHost.h"
+#include "platform/win32/deviceNotifications.h"
 
 namespace win32 {
 
@@ -42,7 +43,7 @@ public:
     void setMenuItemText(int command, std::string_view text) override;
     bool askSaveFile(std::string_view fileName, std::string& path, std::string& shownPath) override;
     std::unique_ptr<dlg::OutputFile> createFile(const std::string& path, dlg::FileError& error) override;
-    void watchDevices() override {}  // not yet
+    void watchDevices() override;
     void setIcon(dlg::IconHandle icon) override;
     bool isMinimized() const override;
     dlg::Size clientSize() const override;
@@ -76,6 +77,7 @@ private:
     bool painting_ = false;  // inside WM_PAINT, where beginPaint may paint
     PAINTSTRUCT paint_{};
     HDC paintDc_ = nullptr;
+    DeviceNotifications devices_;
 };
 
 }  // namespace win32

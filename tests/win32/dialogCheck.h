@@ -44,10 +44,12 @@ std::wstring dismissMessageBox();
 // The groups of checks.
 void checkHost();                    // on the UI thread, in a window of its own
 void checkReceiveBox(dlg::DialogHost& host, HWND window);  // part of checkHost
+void checkDeviceNotices();           // on the UI thread, in a window of its own
 void checkStartUp(HWND window);
 void checkFailedOpen(HWND window);
 void checkExchange(HWND window, int port);
 void checkCapture(HWND window, int port);
+void checkPortListFollows(HWND window);
 void checkEnterKeys(HWND window);
 void checkAboutBox(HWND window);
 void checkCloseRequest(HWND window, int port);

@@ -11,7 +11,8 @@
 //       build/windows/tests/win32/korvane_win_dialog_check.exe 12
 //
 // First the host's own promises, in a window of their own on the main thread
-// (dialogCheckHost.cpp). Then the program as korvane.exe runs it: the Win32 toolkit and the
+// (dialogCheckHost.cpp), and what a window's logic hears of hot-plug notices
+// (dialogCheckDevices.cpp). Then the program as korvane.exe runs it: the Win32 toolkit and the
 // application object on the main thread, driven from a second thread with window messages
 // (dialogCheckWindow.cpp). Prints each failed check and a tally; exits 0 only when every check
 // passed.
@@ -65,6 +66,7 @@ void drive(int port) {
     checkFailedOpen(window);
     checkExchange(window, port);
     checkCapture(window, port);
+    checkPortListFollows(window);
     checkEnterKeys(window);
     checkAboutBox(window);
     checkCloseRequest(window, port);
@@ -89,6 +91,7 @@ int main(int argc, char** argv) {
     InitCommonControlsEx(&controls);
 
     dialogCheck::checkHost();
+    dialogCheck::checkDeviceNotices();
 
     win32::setDialogReadyHook(&dialogCheck::onDialogReady);
     std::thread driver(dialogCheck::drive, port);

@@ -3,6 +3,7 @@
 // request.
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <string>
 
 #include "platform/win32/codePage936.h"
@@ -77,23 +78,25 @@ std::wstring menuText(HMENU menu, UINT item, UINT by) {
     return text;
 }
 
-// The system menu ends with a separator, the About item and the capture items.
+// The system menu ends with a separator, the About item, the capture items and the reconnect
+// switch, which starts on.
 void checkSystemMenu(HWND window) {
     HMENU menu = GetSystemMenu(window, FALSE);
     CHECK(menu != nullptr);
     if (menu == nullptr) return;
-    const int count = GetMenuItemCount(menu);
-    CHECK(count >= 4);
-    CHECK(GetMenuState(menu, count - 4, MF_BYPOSITION) & MF_SEPARATOR);
     const struct {
         int command;
         const wchar_t* text;
-    } items[] = {{IDM_ABOUT, L"关于 Korvane(&A)..."}, {IDM_SAVE, L"保存接收数据(&S)..."},
-                 {IDM_TIMESTAMPS, L"保存时加时间戳(&T)"}};
-    for (int i = 0; i < 3; ++i) {
-        CHECK(GetMenuItemID(menu, count - 3 + i) == static_cast<UINT>(items[i].command));
-        CHECK(menuText(menu, count - 3 + i, MF_BYPOSITION) == items[i].text);
-        CHECK(!(GetMenuState(menu, count - 3 + i, MF_BYPOSITION) & MF_CHECKED));
+        bool checked;
+    } items[] = {{IDM_ABOUT, L"关于 Korvane(&A)...", false}, {IDM_SAVE, L"保存接收数据(&S)...", false},
+                 {IDM_TIMESTAMPS, L"保存时加时间戳(&T)", false}, {IDM_RECONNECT, L"断开后自动重连(&R)", true}};
+    const int first = GetMenuItemCount(menu) - static_cast<int>(std::size(items));
+    CHECK(first >= 1);
+    CHECK(GetMenuState(menu, first - 1, MF_BYPOSITION) & MF_SEPARATOR);
+    for (int i = 0; i < static_cast<int>(std::size(items)); ++i) {
+        CHECK(GetMenuItemID(menu, first + i) == static_cast<UINT>(items[i].command));
+        CHECK(menuText(menu, first + i, MF_BYPOSITION) == items[i].text);
+        CHECK(((GetMenuState(menu, first + i, MF_BYPOSITION) & MF_CHECKED) != 0) == items[i].checked);
     }
 }
 

@@ -3,4 +3,6 @@
 add_test(NAME wine_dialog_check
   COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/with-sim $<TARGET_FILE:korvane-sim> 21 --gui --
           ${KORVANE_WINDOWS_BUILD}/tests/win32/korvane_win_dialog_check.exe 21)
-set_tests_properties(wine_dialog_check PROPERTIES FIXTURES_REQUIRED wine_prefix TIMEOUT 600)
+# It adds a port to the prefix's device list and takes it away again (wine_port_list).
+set_tests_properties(wine_dialog_check PROPERTIES FIXTURES_REQUIRED wine_prefix TIMEOUT 600
+                     RESOURCE_LOCK wine_port_list)
