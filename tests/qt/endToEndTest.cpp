@@ -265,4 +265,39 @@ TEST(EndToEnd, ASessionSavedFromTheContextMenuHoldsEveryByteReceived) {
     EXPECT_EQ(droppedBytes(&rxQueue), 0u);
 }
 
+// The adapter pulled and plugged in again under the same name: the window says so, comes back
+// by itself and receives again; with the reconnect switched off it only says the port is lost.
+TEST(EndToEnd, APulledAdapterIsToldAndTheWindowReconnectsWhenItIsBack) {
+    PtyPeer peer;
+    const QString entry = QStringLiteral("COM%1").arg(peer.portNumber());
+    runMainWindow([&](QtDialog& window) {
+        openPort(window, entry);
+        if (HasFatalFailure()) return;
+        peer.send("before ");
+        ASSERT_TRUE(waitForText(window, IDC_RXCOUNT, QStringLiteral("7")));
+
+        peer.pull();
+        EXPECT_TRUE(waitForText(window, IDC_STATUS, QString::fromUtf8("%1 已断开，等待重新连接…").arg(entry)))
+            << textOf(window, IDC_STATUS).toStdString();
+        EXPECT_EQ(textOf(window, IDC_OPEN), QString::fromUtf8("打开"));
+        EXPECT_TRUE(window.control(IDC_BAUD)->isEnabled());
+
+        peer.plugIn();
+        EXPECT_TRUE(waitForText(window, IDC_STATUS, QString::fromUtf8("%1 已重新连接!").arg(entry)))
+            << textOf(window, IDC_STATUS).toStdString();
+        EXPECT_EQ(textOf(window, IDC_OPEN), QString::fromUtf8("关闭"));
+        peer.send("after");
+        EXPECT_TRUE(waitForText(window, IDC_RXTEXT, QStringLiteral("before after")))
+            << textOf(window, IDC_RXTEXT).toStdString();
+
+        const ShownItem reconnect = chooseMenuItem(window, IDM_RECONNECT);
+        EXPECT_EQ(reconnect.text, QString::fromUtf8("断开后自动重连(&R)"));
+        EXPECT_TRUE(reconnect.checked) << "on at start; the choice switched it off";
+        peer.pull();
+        EXPECT_TRUE(waitForText(window, IDC_STATUS, QString::fromUtf8("%1 连接已断开!").arg(entry)))
+            << textOf(window, IDC_STATUS).toStdString();
+        EXPECT_EQ(textOf(window, IDC_OPEN), QString::fromUtf8("打开"));
+    });
+}
+
 }  // namespace
