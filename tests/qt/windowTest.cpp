@@ -1,6 +1,6 @@
 // The window's life: timers, message boxes (also from another thread) and Qt's texts in
-// them, the system menu, close requests, devices coming and going, painting, modal runs and their end codes, and the
-// screenshot hook.
+// them, the system menu, close requests, devices coming and going, painting, modal runs and
+// their end codes, and the screenshot hook.
 #include <atomic>
 #include <thread>
 
