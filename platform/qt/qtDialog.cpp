@@ -20,6 +20,7 @@
 #include "platform/qt/controlFactory.h"
 #include "platform/qt/controlText.h"
 #include "platform/qt/cp936.h"
+#include "platform/qt/deviceEvents.h"
 #include "platform/qt/iconPixmap.h"
 #include "platform/qt/messageBoxes.h"
 #include "platform/qt/saveFileDialog.h"
@@ -368,6 +369,15 @@ bool QtDialog::askSaveFile(std::string_view fileName, std::string& path, std::st
 
 std::unique_ptr<dlg::OutputFile> QtDialog::createFile(const std::string& path, dlg::FileError& error) {
     return posix::createOutputFile(path, error);
+}
+
+// ---- devices
+
+void QtDialog::watchDevices() {
+    if (devices_ != nullptr) return;
+    devices_ = std::make_unique<DeviceEvents>([this] {
+        if (!ended_) events_.onEvent({EventKind::devicesChanged});
+    });
 }
 
 void QtDialog::contextMenuEvent(QContextMenuEvent* event) {

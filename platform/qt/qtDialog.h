@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,6 +21,7 @@
 #include "platform/dialogHost.h"
 #include "platform/qt/dialogUnits.h"
 
+class DeviceEvents;
 class QAction;
 class QEventLoop;
 class QMenu;
@@ -67,7 +69,7 @@ public:
     void setMenuItemText(int command, std::string_view text) override;
     bool askSaveFile(std::string_view fileName, std::string& path, std::string& shownPath) override;
     std::unique_ptr<dlg::OutputFile> createFile(const std::string& path, dlg::FileError& error) override;
-    void watchDevices() override {}  // not yet
+    void watchDevices() override;
     void setIcon(dlg::IconHandle icon) override;
     bool isMinimized() const override;
     dlg::Size clientSize() const override;
@@ -116,6 +118,7 @@ private:
     QMenu* systemMenu_ = nullptr;                               // the context menu stands in
     std::optional<QPainter> painter_;
     bool painting_ = false;
+    std::unique_ptr<DeviceEvents> devices_;  // after watchDevices
     QEventLoop* loop_ = nullptr;
     bool ended_ = false;
     int endCode_ = 0;

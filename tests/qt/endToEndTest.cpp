@@ -214,6 +214,22 @@ ShownItem chooseMenuItem(QtDialog& window, int command) {
     return shown;
 }
 
+// With the port closed, the port list follows a virtual port as its link comes and goes.
+TEST(EndToEnd, ThePortListFollowsAPortPluggedInAndPulled) {
+    PtyPeer peer;
+    peer.pull();
+    const QString entry = QStringLiteral("COM%1").arg(peer.portNumber());
+    runMainWindow([&](QtDialog& window) {
+        auto* ports = qobject_cast<QComboBox*>(window.control(IDC_PORT));
+        const auto listed = [&] { return ports->findText(entry) >= 0; };
+        ASSERT_FALSE(listed());
+        peer.plugIn();
+        EXPECT_TRUE(QTest::qWaitFor(listed, waitMs)) << "not listed once plugged in";
+        peer.pull();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !listed(); }, waitMs)) << "still listed once pulled";
+    });
+}
+
 // A session saved through the context menu: Qt's save dialog in the documents folder with the
 // port and the time in the name, then every byte received, as received, in the chosen file.
 TEST(EndToEnd, ASessionSavedFromTheContextMenuHoldsEveryByteReceived) {

@@ -1,6 +1,6 @@
 // The window's life: timers, message boxes (also from another thread) and Qt's texts in
-// them, the system menu, close requests, painting, modal runs and their end codes, and the
-// screenshot hook.
+// them, the system menu, close requests, devices coming and going, painting, modal runs and
+// their end codes, and the screenshot hook.
 #include <atomic>
 #include <thread>
 
@@ -28,6 +28,7 @@
 #include "resources/resourceIds.h"
 #include "resources/texts.h"
 #include "tests/qt/qtTestSupport.h"
+#include "tests/support/ptyPeer.h"
 
 using dlg::EventKind;
 
@@ -245,6 +246,25 @@ TEST(Close, ARequestSendsCloseAndCancelsOnlyWhenTheLogicLeftItToTheHost) {
     shown->reject();
     shown->accept();
     EXPECT_TRUE(shown->isVisible());
+}
+
+TEST(Devices, ALinkedPortIsToldOnlyToAWatchingWindowUntilItEnds) {
+    PtyPeer peer;
+    peer.pull();
+    ShownDialog watching(bareTemplate), other(bareTemplate);
+    watching->watchDevices();
+    const auto told = [](const ShownDialog& shown) { return shown.events.count(EventKind::devicesChanged); };
+
+    peer.plugIn();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return told(watching) > 0; }, waitMs));
+    // The other would have been told by now; a short look more shows it was not.
+    EXPECT_FALSE(QTest::qWaitFor([&] { return told(other) > 0; }, 300));
+
+    // Once the window is done, nothing more.
+    const int before = told(watching);
+    watching->endDialog(dlg::idCancel);
+    peer.pull();
+    EXPECT_FALSE(QTest::qWaitFor([&] { return told(watching) > before; }, 500));
 }
 
 TEST(Toolkit, LoadsIconsOnceAndTheStringTable) {
