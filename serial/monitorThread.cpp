@@ -21,6 +21,7 @@ unsigned WINAPI monitorThreadEntry(void* object) { return static_cast<xbeeComm*>
 DWORD xbeeComm::monitorLoop() {
     if (!os::SetCommMask(handle, eventMask)) {
         const DWORD error = os::GetLastError();
+        if (noticeLoss()) return 0;  // the device went just as the port opened
         char text[256];
         std::snprintf(text, sizeof text,
                       "%s(%d) : COM%d Call WINAPI SetCommMask(%x, %x) Fail, thread work invalid! "

@@ -11,6 +11,7 @@
 #include <mutex>
 #include <numeric>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/support/ptyPeer.h"
@@ -455,6 +456,23 @@ TEST_F(XbeeCommTest, APulledDeviceIsToldAndItsThreadEnds) {
         EXPECT_EQ(terminateCalls, 0);
         received.clear();
     }
+}
+
+// Pulled before the monitor thread could set its mask: told as a loss, not as a failed mask.
+TEST_F(XbeeCommTest, ADeviceGoneAsThePortOpensIsToldAsALoss) {
+    static PtyPeer* pulledOnMask;
+    pulledOnMask = &peer;
+    api->SetCommMask = [](HANDLE port, DWORD mask) -> BOOL {
+        if (mask != 0 && pulledOnMask != nullptr) {
+            std::exchange(pulledOnMask, nullptr)->pull();
+            DWORD errors = 0;
+            platformOsApi().ClearCommError(port, &errors, nullptr);  // the port has seen it go
+        }
+        return platformOsApi().SetCommMask(port, mask);
+    };
+    ASSERT_TRUE(comm.openPort());
+    ASSERT_TRUE(eventually([this] { return comm.deviceLost.load(); }, std::chrono::seconds(5)));
+    EXPECT_EQ(messageBoxes, 0);
 }
 
 // A user who pulls and plugs the adapter all day leaks nothing: no descriptor, no thread.
