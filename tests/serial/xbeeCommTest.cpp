@@ -480,10 +480,13 @@ TEST_F(XbeeCommTest, PullingAndPluggingFiftyTimesLeavesNothingBehind) {
     const auto entries = [](const char* folder) {
         return std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator{});
     };
-    const auto fdsBefore = entries("/proc/self/fd");
-    const auto threadsBefore = entries("/proc/self/task");
-    for (int cycle = 0; cycle < 50; ++cycle) {
-        peer.plugIn();
+    // Counted after the first cycle: a sanitizer's runtime starts a thread of its own then.
+    std::ptrdiff_t fdsBefore = 0, threadsBefore = 0;
+    for (int cycle = 0; cycle < 51; ++cycle) {
+        if (cycle == 1) {
+            fdsBefore = entries("/proc/self/fd");
+            threadsBefore = entries("/proc/self/task");
+        }
         open();
         peer.send("x");
         ASSERT_TRUE(eventually([] { return received.bytes() == 1; }));
@@ -492,8 +495,8 @@ TEST_F(XbeeCommTest, PullingAndPluggingFiftyTimesLeavesNothingBehind) {
         ASSERT_TRUE(eventually([this] { return comm.deviceLost.load(); })) << "cycle " << cycle;
         comm.closePort();
         ASSERT_FALSE(comm.openPort()) << "the device is gone";
+        peer.plugIn();
     }
-    peer.plugIn();
     EXPECT_EQ(entries("/proc/self/fd"), fdsBefore);
     EXPECT_EQ(entries("/proc/self/task"), threadsBefore);
     EXPECT_EQ(terminateCalls, 0);
