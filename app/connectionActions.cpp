@@ -36,11 +36,16 @@ void MainDialog::noticeLostPort() {
     enableLineSettings(true);
     lostPort_ = openedWith_;
     lostChoice_ = openedChoice_;
-    host().setText(IDC_STATUS, withPortNumber(reconnect_ ? text::portLostWaiting : text::portLost,
-                                              lostPort_->portNumber));
+    showPortLost();
     host().setText(IDC_OPEN, text::openButton);
     if (reconnect_) startWaitingForPort();
     if (devicesChangedWhileOpen_) refreshPortList();
+}
+
+// The lost port in the status line, and whether it is waited for.
+void MainDialog::showPortLost() {
+    host().setText(IDC_STATUS, withPortNumber(reconnect_ ? text::portLostWaiting : text::portLost,
+                                              lostPort_->portNumber));
 }
 
 // Switched on after a loss, the switch waits for that port too; switched off, it stops waiting.
@@ -48,8 +53,7 @@ void MainDialog::onReconnectCommand() {
     reconnect_ = !reconnect_;
     host().setMenuItemChecked(IDM_RECONNECT, reconnect_);
     if (!lostPort_ || portOpen()) return;
-    host().setText(IDC_STATUS, withPortNumber(reconnect_ ? text::portLostWaiting : text::portLost,
-                                              lostPort_->portNumber));
+    showPortLost();
     if (reconnect_)
         startWaitingForPort();
     else

@@ -99,6 +99,7 @@ private:
     SerialGroupChoice serialGroupChoice();
     void showSerialGroupChoice(const SerialGroupChoice& choice);
     void noticeLostPort();
+    void showPortLost();
     void onReconnectCommand();
     void startWaitingForPort();
     void stopWaitingForPort();
