@@ -1,0 +1,1 @@
+# The Windows packages: the portable zip and the installer.
