@@ -88,7 +88,9 @@ void MainDialog::writeLineSettings(const LineSettings& settings) {
 void MainDialog::failOpen() {
     stopTimedSend();
     if (portOpen()) comm->closePort();
-    host().setText(IDC_STATUS, text::portNotFound);
+    std::string status = text::portNotFound;
+    if (comm->openError == ERROR_PRIVILEGE_NOT_HELD) status += text::noPermissionHint;  // Linux only
+    host().setText(IDC_STATUS, status);
     host().messageBox(text::portNotFound);
     host().setText(IDC_OPEN, text::openButton);
 }

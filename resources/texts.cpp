@@ -50,6 +50,7 @@ extern const char portListFailed[] = "无法列出串口：";
 extern const char portOpened[] = "COM%d 成功打开!";
 extern const char portClosed[] = "COM%d 成功关闭!";
 extern const char portNotFound[] = "没有发现此串口或被占用";
+extern const char noPermissionHint[] = "（无权限：请将用户加入 dialout 组）";
 extern const char portNotOpen[] = "串口设备没有打开";
 extern const char portNotOpened[] = "串口设备没有打开成功";
 extern const char hexLengthInvalid[] = "十六进制数据长度无效!";

@@ -59,6 +59,7 @@ extern const char portListFailed[];  // followed by the system's reason
 extern const char portOpened[];      // %d: the port number
 extern const char portClosed[];      // %d: the port number
 extern const char portNotFound[];
+extern const char noPermissionHint[];  // after portNotFound when the user may not open the device (Linux)
 extern const char portNotOpen[];
 extern const char portNotOpened[];
 extern const char hexLengthInvalid[];

@@ -29,6 +29,7 @@ bool haveEvents(std::initializer_list<OVERLAPPED*> records) {
 xbeeComm::xbeeComm() {
     createFlags = FILE_FLAG_OVERLAPPED;
     startThread = true;
+    openError = ERROR_SUCCESS;
     running = false;
     deviceLost = false;
     xbeeComm::initState();
@@ -78,6 +79,7 @@ bool xbeeComm::openPort() {
     if (!haveEvents({&readOverlapped, &writeOverlapped, &waitOverlapped})) return false;
     handle = os::CreateFileA(devicePath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                              createFlags | FILE_ATTRIBUTE_NORMAL, nullptr);
+    openError = handle == INVALID_HANDLE_VALUE ? os::GetLastError() : ERROR_SUCCESS;
     if (!startThread) return handle != INVALID_HANDLE_VALUE;
     if (handle != INVALID_HANDLE_VALUE && threadHandle == nullptr) {
         deviceLost = false;

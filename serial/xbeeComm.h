@@ -49,6 +49,7 @@ public:
     // Set by the monitor thread when the device has gone (an adapter pulled), after which
     // the thread ends; the handle stays open until closePort. Cleared by openPort.
     std::atomic<bool> deviceLost;
+    DWORD openError;  // the system's error when the last openPort got no handle, else 0
     bool startThread;
     OVERLAPPED waitOverlapped;  // the event wait; its event is also the stop signal
 

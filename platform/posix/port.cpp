@@ -20,6 +20,10 @@ namespace {
 constexpr DWORD purgeFlags = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR;
 // What Windows reports for every call on a port whose USB adapter was pulled.
 constexpr DWORD deviceGone = ERROR_ACCESS_DENIED;
+// A device the user may not open (not in its group, dialout for serial ports) is told apart
+// from a busy one, which fails with ERROR_ACCESS_DENIED as on Windows. A COM port's open on
+// Windows does not fail with this code, so only here does the window add its hint.
+constexpr DWORD noPermission = ERROR_PRIVILEGE_NOT_HELD;
 
 // The record of a call made without one: an event of its own, for that call only.
 // Without a descriptor for the event nothing could wake the call, so it is refused.
@@ -54,7 +58,9 @@ void applyControlLines(int fd, const DCB& dcb) {
 std::shared_ptr<Port> Port::open(const std::string& path, DWORD& error) {
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        error = errorFromErrno(errno, "open");
+        const int cause = errno;
+        error = errorFromErrno(cause, "open");
+        if (cause == EACCES || cause == EPERM) error = noPermission;
         return nullptr;
     }
     auto refuse = [&](DWORD code) {

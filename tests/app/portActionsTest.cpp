@@ -95,6 +95,28 @@ TEST(PortActions, PortHeldByAnotherFails) {
     expectFailedOpen(window.opened, "held");
 }
 
+// A device the user may not open (Linux: not in the dialout group) adds the hint to the status
+// line; the message box keeps the plain text.
+TEST(PortActions, AnOpenRefusedForLackOfPermissionSaysWhyInTheStatusLine) {
+    DialogWithPort window;
+    {
+        ScopedOsApi api;
+        api->CreateFileA = [](LPCSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE) {
+            os::SetLastError(ERROR_PRIVILEGE_NOT_HELD);
+            return INVALID_HANDLE_VALUE;
+        };
+        EXPECT_FALSE(window.open());
+    }
+    EXPECT_EQ(window.host.text(IDC_STATUS), cp936("没有发现此串口或被占用（无权限：请将用户加入 dialout 组）"));
+    EXPECT_EQ(window.host.messages, std::vector<std::string>{cp936("没有发现此串口或被占用")});
+    window.host.messages.clear();
+    xbeeCallbackComm other;  // then held by another: the plain text again
+    std::snprintf(other.devicePath, sizeof other.devicePath, "%s", window.peer.comPath().c_str());
+    ASSERT_TRUE(other.openPort());
+    EXPECT_FALSE(window.open());
+    expectFailedOpen(window.opened, "held after a refusal");
+}
+
 // Steps after the port opened can fail: the port is closed again, so that the button's
 // "open" is true and the next click opens instead of reporting a close.
 TEST(PortActions, LateFailureClosesThePortAgain) {

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -83,6 +85,35 @@ TEST(PosixPortOpen, FailedThreadStartFailsTheOpenAndReleasesThePort) {
     EXPECT_NE(again, INVALID_HANDLE_VALUE) << "the failed open still holds the port: " << os::GetLastError();
     os::CloseHandle(port);
     os::CloseHandle(again);
+}
+
+// A device whose mode keeps the user out is told apart from a busy one (ERROR_ACCESS_DENIED,
+// above), so the window can say what to do. Root passes any mode: then a child that has
+// given up root tries.
+TEST(PosixPortOpen, ADeviceTheUserMayNotOpenFailsWithNoPrivilege) {
+    PtyPeer peer;
+    ASSERT_EQ(chmod(peer.slavePath().c_str(), 0), 0);
+    auto refusal = [&] {  // the device itself: nobody may not enter the virtual-port folder
+        const HANDLE port = openPort(peer.slavePath());
+        const DWORD error = os::GetLastError();
+        if (port != INVALID_HANDLE_VALUE) os::CloseHandle(port);
+        return port == INVALID_HANDLE_VALUE ? error : ERROR_SUCCESS;
+    };
+    if (geteuid() != 0) {
+        EXPECT_EQ(refusal(), ERROR_PRIVILEGE_NOT_HELD);
+        return;
+    }
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const bool asNobody = setgid(65534) == 0 && setuid(65534) == 0;
+        _exit(!asNobody ? 2 : refusal() == ERROR_PRIVILEGE_NOT_HELD ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_NE(WEXITSTATUS(status), 2) << "the child could not become nobody";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the open did not fail with ERROR_PRIVILEGE_NOT_HELD";
 }
 
 // Root gets past the kernel's check; the open must still respect the other holder.
