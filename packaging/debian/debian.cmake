@@ -2,7 +2,7 @@
 # the manual pages, and Debian's copyright and changelog files.
 set(here ${CMAKE_CURRENT_SOURCE_DIR}/debian)
 set(staged ${CMAKE_CURRENT_BINARY_DIR}/debian)
-set(appId org.korvane.korvane)
+set(appId ${KORVANE_APP_ID})
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 

@@ -7,6 +7,8 @@
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
+    // The installed menu entry's name, by which Wayland desktops match the window to its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(KORVANE_APP_ID));
     installChineseTranslations();  // without them, Qt's own texts stay English
     QtToolkit toolkit;
     toolApp.initInstance(toolkit);
