@@ -23,5 +23,8 @@ set(CPACK_NSIS_MUI_ICON ${KORVANE_ICO})
 set(CPACK_NSIS_MUI_UNIICON ${KORVANE_ICO})
 set(CPACK_NSIS_MANIFEST_DPI_AWARE ON)
 set(CPACK_NSIS_COMPRESSOR "/SOLID lzma")
-# The installer's own version record carries all four numbers, as the program's does.
+# The installer's own version record: all four numbers, as the program's, and the copyright
+# line of the copyright text.
 set(CPACK_NSIS_KORVANE_FILE_VERSION ${PROJECT_VERSION})
+file(STRINGS ${CMAKE_CURRENT_LIST_DIR}/../copyright.txt CPACK_NSIS_KORVANE_COPYRIGHT REGEX "^Copyright" LIMIT_COUNT 1
+  ENCODING UTF-8)
