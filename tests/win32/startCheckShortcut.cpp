@@ -49,12 +49,15 @@ bool checkShortcut(const std::wstring& link, const std::wstring& target) {
         std::printf("  cannot read the shortcut\n");
         return false;
     }
-    bool ok = samePath(gotTarget, target);
-    std::printf("  target \"%s\"%s\n", utf8(gotTarget).c_str(), ok ? "" : " -- expected the installed program");
+    const bool targetOk = samePath(gotTarget, target);
+    std::printf("  target \"%s\"", utf8(gotTarget).c_str());
+    if (!targetOk) std::printf(" -- expected \"%s\"", utf8(target).c_str());
     // The program's own first icon: its file, or no file at all (the target's icon).
     const bool iconOk = (icon.empty() || samePath(icon, target)) && iconIndex == 0;
-    std::printf("  icon \"%s\",%d%s\n", utf8(icon).c_str(), iconIndex, iconOk ? "" : " -- expected the program's icon 0");
-    return ok && iconOk;
+    std::printf("\n  icon \"%s\",%d", utf8(icon).c_str(), iconIndex);
+    if (!iconOk) std::printf(" -- expected \"%s\",0", utf8(target).c_str());
+    std::printf("\n");
+    return targetOk && iconOk;
 }
 
 }  // namespace startCheck
