@@ -8,6 +8,8 @@
 namespace {
 
 constexpr DWORD stopWaitMs = 100;
+// Longest closePort waits for a stopped event wait to finish in the system.
+constexpr DWORD settleWaitMs = 1000;
 
 void giveEvent(OVERLAPPED& record) {
     std::memset(&record, 0, sizeof record);
@@ -123,6 +125,17 @@ void xbeeComm::closePort() {
     }
     os::CloseHandle(handle);
     handle = INVALID_HANDLE_VALUE;
+    if (threadHandle == nullptr) settleEventWait();
+}
+
+// Under Wine an event wait that closePort released can still be pending in the system after
+// the thread has ended; the system writes its word and record when the wait ends, which
+// closing the handle brings about. Until then the object must not be reused or freed: seen as
+// a stack overwritten after a closed port's object was gone.
+void xbeeComm::settleEventWait() {
+    auto pending = [this] { return static_cast<volatile ULONG_PTR&>(waitOverlapped.Internal) == STATUS_PENDING; };
+    for (DWORD waited = 0; pending() && waited < settleWaitMs; ++waited)
+        os::WaitForSingleObject(waitOverlapped.hEvent, 1);  // the system ends it on this call
 }
 
 // ---- notification hooks ------------------------------------------------------------

@@ -84,6 +84,9 @@ protected:
 private:
     void postToOwner(UINT message, LPARAM lParam);
     void postModemLine(UINT message, DWORD line);
+    // Once the port is closed: waits, a second at most, until the stopped event wait has
+    // ended in the system, which then no longer writes into this object.
+    void settleEventWait();
 
     // Error bits cleared while handling received bytes, kept for onError (monitor thread).
     DWORD unreportedErrors_ = 0;
