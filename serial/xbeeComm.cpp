@@ -78,10 +78,11 @@ void xbeeComm::releaseState() {
 
 bool xbeeComm::openPort() {
     if (handle != INVALID_HANDLE_VALUE) closePort();
+    openError = ERROR_SUCCESS;
     if (!haveEvents({&readOverlapped, &writeOverlapped, &waitOverlapped})) return false;
     handle = os::CreateFileA(devicePath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                              createFlags | FILE_ATTRIBUTE_NORMAL, nullptr);
-    openError = handle == INVALID_HANDLE_VALUE ? os::GetLastError() : ERROR_SUCCESS;
+    if (handle == INVALID_HANDLE_VALUE) openError = os::GetLastError();
     if (!startThread) return handle != INVALID_HANDLE_VALUE;
     if (handle != INVALID_HANDLE_VALUE && threadHandle == nullptr) {
         deviceLost = false;
