@@ -2,6 +2,7 @@
 //   makeIconFiles png <size> <output.png>   the 32 x 32 rows scaled to size x size by nearest
 //                                           neighbour, so the pixel art stays sharp
 //   makeIconFiles svg <output.svg>          the same rows as squares: sharp at any size
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>

@@ -5,7 +5,11 @@
 
 #include <string>
 
+#include "platform/win32/saveDialog.h"  // win32::utf8
+
 namespace startCheck {
+
+using win32::utf8;  // for printing
 
 // The file's version record: FileVersion and ProductVersion (fixed part and strings) are the
 // project's version, ProductName the project's name.
@@ -17,9 +21,6 @@ bool checkStart(const std::wstring& exe);
 
 // The shortcut opens TARGET and shows TARGET's first icon.
 bool checkShortcut(const std::wstring& link, const std::wstring& target);
-
-// UTF-16 to UTF-8, for printing.
-std::string utf8(const std::wstring& text);
 
 // Prints what was seen as WHAT, and what was expected when it differs; true when it matched.
 bool expectText(const char* what, const std::wstring& got, const std::wstring& expected);
